@@ -1,0 +1,137 @@
+#include "console/fd_streams.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+FdInputBuffer::FdInputBuffer(int fd, std::size_t size) : fd_(fd), buffer_(size) {
+  setg(buffer_.data(), buffer_.data(), buffer_.data());
+}
+
+bool FdInputBuffer::hasCompleteLine() const {
+  return std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())) != nullptr;
+}
+
+FdInputBuffer::int_type FdInputBuffer::underflow() {
+  if (gptr() < egptr()) {
+    return traits_type::to_int_type(*gptr());
+  }
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_.data(), buffer_.size());
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    // End of input, and also an input that cannot be read at all (a closed
+    // descriptor): either way nothing more will arrive.
+    setg(buffer_.data(), buffer_.data(), buffer_.data());
+    return traits_type::eof();
+  }
+  setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+  return traits_type::to_int_type(*gptr());
+}
+
+FdOutputBuffer::FdOutputBuffer(int fd, bool deferred, std::size_t size)
+    : fd_(fd), deferred_(deferred), buffer_(size) {
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+FdOutputBuffer::~FdOutputBuffer() { flushNow(); }
+
+bool FdOutputBuffer::flushNow() {
+  const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
+  if (pending > 0) {
+    if (flushFirst_ != nullptr) {
+      flushFirst_->flushNow();
+    }
+    writeAll(pbase(), pending);
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+  }
+  return error_ == 0;
+}
+
+FdOutputBuffer::int_type FdOutputBuffer::overflow(int_type c) {
+  if (!flushNow()) {
+    return traits_type::eof();
+  }
+  if (!traits_type::eq_int_type(c, traits_type::eof())) {
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+  }
+  return traits_type::not_eof(c);
+}
+
+std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize size) {
+  const std::size_t count = static_cast<std::size_t>(size);
+  if (count <= static_cast<std::size_t>(epptr() - pptr())) {
+    std::memcpy(pptr(), data, count);
+    pbump(static_cast<int>(count));
+    return size;
+  }
+  if (!flushNow()) {
+    return 0;
+  }
+  if (count >= buffer_.size()) {
+    // Too big to be worth copying: write it straight through.
+    if (flushFirst_ != nullptr) {
+      flushFirst_->flushNow();
+    }
+    return writeAll(data, count) ? size : 0;
+  }
+  std::memcpy(pptr(), data, count);
+  pbump(static_cast<int>(count));
+  return size;
+}
+
+int FdOutputBuffer::sync() {
+  if (deferred_) {
+    return error_ == 0 ? 0 : -1;
+  }
+  return flushNow() ? 0 : -1;
+}
+
+bool FdOutputBuffer::writeAll(const char* data, std::size_t size) {
+  if (error_ != 0) {
+    return false;  // after a failure nothing more is attempted
+  }
+  while (size > 0) {
+    const ssize_t written = ::write(fd_, data, size);
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      error_ = errno;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool lineWaiting(std::istream& in) {
+  if (auto* buffer = dynamic_cast<FdInputBuffer*>(in.rdbuf())) {
+    return buffer->hasCompleteLine();
+  }
+  // In-memory input never makes the reader wait.
+  return in.rdbuf() != nullptr && in.rdbuf()->in_avail() > 0;
+}
+
+void pushOutput(std::ostream& out) {
+  if (auto* buffer = dynamic_cast<FdOutputBuffer*>(out.rdbuf())) {
+    if (!buffer->flushNow()) {
+      out.setstate(std::ios::badbit);
+    }
+    return;
+  }
+  out.flush();
+}
+
+std::string writeFailure(std::ostream& out) {
+  if (auto* buffer = dynamic_cast<FdOutputBuffer*>(out.rdbuf())) {
+    if (buffer->error() != 0) {
+      return std::strerror(buffer->error());
+    }
+  }
+  return out.bad() ? "output stream failed" : "";
+}

@@ -1,0 +1,94 @@
+#include "console/fd_streams.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace {
+
+struct Pipe {
+  int read = -1;
+  int write = -1;
+  Pipe() {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    read = fds[0];
+    write = fds[1];
+  }
+  ~Pipe() {
+    if (read >= 0) ::close(read);
+    if (write >= 0) ::close(write);
+  }
+  std::string drain() {
+    ::close(write);
+    write = -1;
+    std::string text;
+    char chunk[256];
+    for (ssize_t got; (got = ::read(read, chunk, sizeof chunk)) > 0;) text.append(chunk, got);
+    return text;
+  }
+};
+
+TEST(FdStreamsTest, KnowsWhenAWholeLineIsWaiting) {
+  Pipe pipe;
+  ASSERT_EQ(::write(pipe.write, "1+1\n2+", 6), 6);
+  FdInputBuffer buffer(pipe.read);
+  std::istream in(&buffer);
+  EXPECT_FALSE(lineWaiting(in));  // nothing read from the descriptor yet
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "1+1");
+  EXPECT_FALSE(lineWaiting(in));  // only part of the next line is here
+  ASSERT_EQ(::write(pipe.write, "2\n", 2), 2);
+  ::close(pipe.write);
+  pipe.write = -1;
+  std::getline(in, line);
+  EXPECT_EQ(line, "2+2");
+  EXPECT_FALSE(std::getline(in, line));
+}
+
+TEST(FdStreamsTest, DeferredOutputWaitsForAnExplicitPush) {
+  Pipe pipe;
+  ::fcntl(pipe.read, F_SETFL, O_NONBLOCK);
+  FdOutputBuffer buffer(pipe.write, /*deferred=*/true);
+  std::ostream out(&buffer);
+  out << "= 2\n";
+  out.flush();
+  char byte;
+  EXPECT_EQ(::read(pipe.read, &byte, 1), -1);  // still buffered
+  pushOutput(out);
+  EXPECT_EQ(::read(pipe.read, &byte, 1), 1);
+}
+
+TEST(FdStreamsTest, ErrorStreamPushesStandardOutputFirst) {
+  Pipe pipe;  // both streams into one pipe, as with 2>&1
+  FdOutputBuffer outBuffer(pipe.write, /*deferred=*/true);
+  FdOutputBuffer errBuffer(pipe.write, /*deferred=*/false);
+  errBuffer.flushFirst(&outBuffer);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  out << "> ";
+  err << "Error: Divide by zero!\n" << std::flush;
+  out << "= 5\n";
+  pushOutput(out);
+  EXPECT_EQ(pipe.drain(), "> Error: Divide by zero!\n= 5\n");
+}
+
+TEST(FdStreamsTest, WriteFailureIsReportedWithItsReason) {
+  int full = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  FdOutputBuffer buffer(full, /*deferred=*/true);
+  std::ostream out(&buffer);
+  out << "= 1\n";
+  EXPECT_EQ(writeFailure(out), "");
+  pushOutput(out);
+  EXPECT_TRUE(out.bad());
+  EXPECT_EQ(buffer.error(), ENOSPC);
+  EXPECT_EQ(writeFailure(out), "No space left on device");
+  ::close(full);
+}
+
+}  // namespace

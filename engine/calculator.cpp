@@ -1,0 +1,44 @@
+#include "engine/calculator.h"
+
+#include <iostream>
+#include <ostream>
+
+Calculator::Calculator() : Calculator(std::cout, std::cerr) {}
+
+Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
+  // pi is the six-digit 3.14159, not the mathematical constant; the angle
+  // conversions of the function library use the same value.
+  setVariable(WideString("pi"), 3.14159);
+  setVariable(WideString("rad"), 0.0);
+}
+
+Calculator::~Calculator() = default;
+
+double Calculator::evaluateLine(WideString& line) {
+  if (!tokenize(line)) {
+    // A line beyond the table's capacity is not evaluated at all, so no
+    // variable is read or assigned on the strength of a truncated line.
+    writeError("Error: Expression has more than 128 tokens. Returns 0.0 .");
+    return 0.0;
+  }
+  resolveNames();
+  return reduceRange(-1, -1);
+}
+
+void Calculator::setVariable(const WideString& name, double value) { variables.set(name, value); }
+
+double Calculator::getVariable(const WideString& name) { return variables.get(name, err_); }
+
+Variable* Calculator::findVariable(const WideString& name) const { return variables.find(name); }
+
+void Calculator::showVariables() { variables.show(out_); }
+
+void Calculator::writeNumber(int slot, double value) {
+  tokens[slot].text.setNumber(value);
+  tokens[slot].kind = TOKEN_NUMBER;
+}
+
+void Calculator::writeError(const char* message) {
+  err_ << message << '\n';
+  err_.flush();
+}

@@ -1,0 +1,102 @@
+#ifndef ZORVEX_ENGINE_CALCULATOR_H_
+#define ZORVEX_ENGINE_CALCULATOR_H_
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+
+#include "engine/token.h"
+#include "text/wide_string.h"
+#include "variables/variable_store.h"
+
+/// The ten kinds the evaluator reduces, in the order it reduces them: the
+/// precedence of the expression language, highest first.
+constexpr std::array<TokenKind, 10> operatorOrder = {
+    '(', '|', TOKEN_FUNCTION, '^', '*', '/', ':', '+', '-', '='};
+
+/// Returns the bit of `kind` in a set of operatorOrder kinds, or 0 for any
+/// other kind.
+constexpr uint32_t operatorBit(TokenKind kind) {
+  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
+    if (operatorOrder[i] == kind) {
+      return uint32_t{1} << i;
+    }
+  }
+  return 0;
+}
+
+/// The expression engine: a table of MAX_TOKENS slots in which every line is
+/// cut into tokens, rewritten and reduced in place, and the variables of the
+/// run. Error lines go to the error stream, the variable listing to the
+/// output stream.
+class Calculator {
+ public:
+  /// A calculator writing to the process's standard output and error.
+  Calculator();
+  /// A calculator writing its listing to `out` and its error lines to `err`.
+  Calculator(std::ostream& out, std::ostream& err);
+  Calculator(const Calculator&) = delete;
+  Calculator& operator=(const Calculator&) = delete;
+  virtual ~Calculator();
+
+  /// Evaluates one line, normalising it in place; returns its value.
+  double evaluateLine(WideString& line);
+
+  /// Empties the table, normalises `line` in place and cuts it into tokens.
+  /// Returns false, with the table holding the first MAX_TOKENS tokens, when
+  /// the line has more tokens than the table has slots.
+  bool tokenize(WideString& line);
+  /// Folds minus signs into numbers, marks function heads and replaces
+  /// variable names by their values (times an adjacent number).
+  void resolveNames();
+  /// Reduces the slots [from, to) (-1: the table's start or end) operator
+  /// kind by operator kind; returns the first number left at or after from.
+  double reduceRange(int from, int to);
+  /// Returns the first slot of [from, to) with the given kind, or -1.
+  int findKind(TokenKind kind, int from, int to) const;
+  /// Returns the slot in [from, to) that closes a pair opened just before
+  /// from (a ')' nests, a '|' does not), or -1.
+  int findMatchingClose(TokenKind closeKind, int from, int to) const;
+  /// Empties the nearest number at or beyond `pos` in one direction and
+  /// returns its value; 0.0 when a bracket, bar or head stops the search.
+  double takeOperand(int pos, bool leftwards);
+  /// Computes the operator in slot `pos` from its operands, consuming them.
+  double applyBinaryOperator(int pos);
+  /// Empties the nearest name at or left of `pos` and returns its text, or
+  /// the empty text when there is none.
+  WideString takeAssignedName(int pos);
+  /// Evaluates the function whose head text is `functionText` at `x`.
+  double applyFunction(const WideString& functionText, double x);
+
+  /// Sets (or creates) the variable `name`.
+  void setVariable(const WideString& name, double value);
+  /// Returns the value of `name`, or 0.0 after an error line.
+  double getVariable(const WideString& name);
+  /// Returns the variable `name`, or null.
+  Variable* findVariable(const WideString& name) const;
+  /// Writes the variable listing to the output stream.
+  void showVariables();
+
+  Token tokens[MAX_TOKENS];
+  VariableStore variables;
+  int32_t tokenCount = 0;
+
+ private:
+  /// One past the last slot the current line occupies; every slot beyond
+  /// it is empty, so searches stop there instead of at the table's end.
+  int usedEnd() const { return usedSlots_; }
+  int rangeStart(int from) const { return from == -1 ? 0 : from; }
+  int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
+  void writeNumber(int slot, double value);
+  void writeError(const char* message);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  int usedSlots_ = 0;
+  /// The operatorOrder kinds (operatorBit) that the current line contains.
+  /// Reductions only ever remove operators, so the evaluator can skip every
+  /// kind missing from this set.
+  uint32_t presentKinds_ = 0;
+};
+
+#endif  // ZORVEX_ENGINE_CALCULATOR_H_

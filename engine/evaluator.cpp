@@ -1,0 +1,137 @@
+#include "engine/calculator.h"
+
+#include <cmath>
+#include <ostream>
+
+namespace {
+
+bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
+
+}  // namespace
+
+double Calculator::reduceRange(int from, int to) {
+  for (TokenKind kind : operatorOrder) {
+    if ((presentKinds_ & operatorBit(kind)) == 0) {
+      continue;  // the line holds no operator of this kind
+    }
+    for (int d = findKind(kind, from, to); d != -1; d = findKind(kind, from, to)) {
+      if (isGroupOpener(kind)) {
+        const int m = findMatchingClose(kind == '|' ? '|' : ')', d + 1, to);
+        const double inside = reduceRange(d + 1, m);
+        double value = inside;
+        if (kind == '|') {
+          value = std::fabs(inside);
+        } else if (kind == TOKEN_FUNCTION) {
+          value = applyFunction(tokens[d].text, inside);
+        }
+        writeNumber(d, value);
+        if (m != -1) {
+          tokens[m].kind = TOKEN_EMPTY;
+        }
+      } else {
+        writeNumber(d, applyBinaryOperator(d));
+      }
+    }
+  }
+  return takeOperand(rangeStart(from), false);
+}
+
+int Calculator::findKind(TokenKind kind, int from, int to) const {
+  const int end = rangeEnd(to);
+  for (int i = rangeStart(from); i < end; ++i) {
+    if (tokens[i].kind == kind) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
+  const int end = rangeEnd(to);
+  int depth = 0;
+  for (int i = rangeStart(from); i < end; ++i) {
+    const TokenKind kind = tokens[i].kind;
+    if (kind == closeKind) {
+      if (depth == 0) {
+        return i;
+      }
+      --depth;
+    } else if (closeKind == ')' && (kind == '(' || kind == TOKEN_FUNCTION)) {
+      // A function head carries its own opening bracket.
+      ++depth;
+    }
+  }
+  return -1;
+}
+
+double Calculator::takeOperand(int pos, bool leftwards) {
+  if (leftwards) {
+    for (int p = pos; p >= 0; --p) {
+      const TokenKind kind = tokens[p].kind;
+      if (kind == TOKEN_NUMBER) {
+        tokens[p].kind = TOKEN_EMPTY;
+        return tokens[p].text.toNumber();
+      }
+      if (isGroupOpener(kind)) {
+        return 0.0;
+      }
+    }
+    return 0.0;
+  }
+  // Rightwards the search runs to the end of the table, whatever range is
+  // being reduced, unless a closing bracket or bar stops it.
+  for (int p = pos; p < usedEnd(); ++p) {
+    const TokenKind kind = tokens[p].kind;
+    if (kind == TOKEN_NUMBER) {
+      tokens[p].kind = TOKEN_EMPTY;
+      return tokens[p].text.toNumber();
+    }
+    if (kind == ')' || kind == '|') {
+      return 0.0;
+    }
+  }
+  return 0.0;
+}
+
+double Calculator::applyBinaryOperator(int pos) {
+  const TokenKind kind = tokens[pos].kind;
+  if (kind == '/' || kind == ':') {
+    // The divisor is taken first; the dividend stays in the table when the
+    // divisor is unusable.
+    const double divisor = takeOperand(pos + 1, false);
+    if (divisor == 0.0 || std::isnan(divisor)) {
+      writeError("Error: Divide by zero!");
+      return 0.0;
+    }
+    return takeOperand(pos - 1, true) / divisor;
+  }
+  if (kind == '=') {
+    const double value = takeOperand(pos, false);
+    setVariable(takeAssignedName(pos), value);
+    return value;
+  }
+  const double left = takeOperand(pos - 1, true);
+  const double right = takeOperand(pos + 1, false);
+  switch (kind) {
+    case '*':
+      return left * right;
+    case '+':
+      return left + right;
+    case '-':
+      return left - right;
+    case '^':
+      return std::pow(left, right);
+    default:
+      return 0.0;
+  }
+}
+
+WideString Calculator::takeAssignedName(int pos) {
+  for (int p = pos; p >= 0; --p) {
+    if (tokens[p].kind == TOKEN_NAME) {
+      tokens[p].kind = TOKEN_EMPTY;
+      return tokens[p].text;
+    }
+  }
+  return WideString();
+}

@@ -1,0 +1,47 @@
+#include "engine/calculator.h"
+
+#include <algorithm>
+
+void Calculator::resolveNames() {
+  // Pairs of neighbouring slots, left to right; the last pair is
+  // (MAX_TOKENS - 2, MAX_TOKENS - 1), so a name in the last slot stays a name.
+  // Pairs beyond the line's last token hold nothing to rewrite.
+  const int lastPair = std::min(usedEnd(), tokenCount - 1);
+  for (int i = 0; i < lastPair; ++i) {
+    Token& current = tokens[i];
+    Token& next = tokens[i + 1];
+
+    // A minus directly in front of a number belongs to the number.
+    if (current.kind == '-' && next.kind == TOKEN_NUMBER) {
+      next.text.setNumber(-next.text.toNumber());
+      current.kind = '+';
+      presentKinds_ |= operatorBit('+');
+    }
+
+    // A name directly followed by a bracket is a function head.
+    if (current.kind == TOKEN_NAME && next.kind == '(') {
+      current.kind = TOKEN_FUNCTION;
+      current.text.appendUnit(u'(');
+      next.kind = TOKEN_EMPTY;
+      presentKinds_ |= operatorBit(TOKEN_FUNCTION);
+    }
+
+    // Any other name not being assigned to stands for its value, times a
+    // number written directly before it or, failing that, directly after it.
+    if (current.kind == TOKEN_NAME && next.kind != '=') {
+      int factorSlot = -1;
+      if (i != 0 && tokens[i - 1].kind == TOKEN_NUMBER) {
+        factorSlot = i - 1;
+      } else if (next.kind == TOKEN_NUMBER) {
+        factorSlot = i + 1;
+      }
+      double value = getVariable(current.text);
+      if (factorSlot != -1) {
+        value = tokens[factorSlot].text.toNumber() * value;
+        tokens[factorSlot].kind = TOKEN_EMPTY;
+      }
+      current.text.setNumber(value);
+      current.kind = TOKEN_NUMBER;
+    }
+  }
+}

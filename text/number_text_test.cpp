@@ -1,0 +1,68 @@
+#include "text/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+std::string printfText(const char* format, double value) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+// The fast conversions must give exactly what the C library gives, on
+// values drawn from every range the engine meets.
+TEST(NumberTextTest, MatchesTheCLibraryOnRandomValues) {
+  std::mt19937_64 random(12345);
+  std::uniform_real_distribution<double> exponent(-12.0, 30.0);
+  char buffer[NUMBER_TEXT_CAPACITY];
+  for (int i = 0; i < 200000; ++i) {
+    double value = std::pow(10.0, exponent(random));
+    if (random() % 2) value = -value;
+    if (random() % 7 == 0) value = std::round(value * 1e6) / 1e6;
+    if (random() % 11 == 0) value = static_cast<double>(random() % 100000) / 128.0;
+    ASSERT_EQ(formatFixed(value, buffer), printfText("%f", value)) << value;
+    ASSERT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
+    std::string text = printfText("%f", value);
+    ASSERT_EQ(parseDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
+  }
+}
+
+TEST(NumberTextTest, SpecialValues) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  const double inf = std::numeric_limits<double>::infinity();
+  const double values[] = {0.0,  -0.0, inf, -inf, std::nan(""), -std::nan(""), 0.0078125,
+                           1e308, -1e308, 5e-324, 1e-7, 123456789012345678.0};
+  for (double value : values) {
+    EXPECT_EQ(formatFixed(value, buffer), printfText("%f", value)) << value;
+    EXPECT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
+  }
+  EXPECT_EQ(formatFixed(1e308, buffer).size(), 309u + 7u);
+}
+
+TEST(NumberTextTest, ParsesLikeStrtod) {
+  const char* texts[] = {"1.5.2", ".", "", "-", "1e400", "-1e400", "1e-400", "0.5e", "1.", "..5",
+                         "00012", "9999999999999999999999999", "inf", "-inf", "nan", "-nan",
+                         " 7", "+3", "0x1p4", "1,5"};
+  for (const char* text : texts) {
+    double expected = std::strtod(text, nullptr);
+    double actual = parseDecimal(text);
+    if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(actual)) << text;
+      EXPECT_EQ(std::signbit(actual), std::signbit(expected)) << text;
+    } else {
+      EXPECT_EQ(actual, expected) << text;
+    }
+  }
+  std::string longDigits(400, '9');
+  EXPECT_EQ(parseDecimal(longDigits), std::strtod(longDigits.c_str(), nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+#include "text/wide_string.h"
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+#include <utility>
+
+#include "text/number_text.h"
+
+namespace {
+
+/// Widens one byte as a signed character, as every byte entering the type is.
+char16_t widen(char byte) {
+  return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(byte)));
+}
+
+/// Buffers above this many units are released by `clear` instead of being
+/// kept for reuse, so one huge line does not pin its memory for the run.
+constexpr std::size_t KEPT_BUFFER_UNITS = 1 << 16;
+
+}  // namespace
+
+WideString::WideString() = default;
+
+WideString::WideString(const char* bytes) : hasArray_(true) {
+  for (const char* p = bytes; *p != '\0'; ++p) {
+    units_.push_back(widen(*p));
+  }
+}
+
+WideString::WideString(double value) { setNumber(value); }
+
+WideString::WideString(char character) : units_(1, widen(character)), hasArray_(true) {}
+
+WideString::WideString(char16_t unit) : units_(1, unit), hasArray_(true) {}
+
+WideString::WideString(WideString&& other) noexcept
+    : units_(std::move(other.units_)), hasArray_(other.hasArray_) {
+  other.units_.clear();
+  other.hasArray_ = false;
+}
+
+WideString& WideString::operator=(WideString&& other) noexcept {
+  if (this != &other) {
+    units_.swap(other.units_);
+    hasArray_ = other.hasArray_;
+    other.clear();
+  }
+  return *this;
+}
+
+WideString::~WideString() = default;
+
+WideString WideString::fromBytes(const char* bytes, std::size_t size) {
+  WideString result;
+  result.assignBytes(bytes, size);
+  return result;
+}
+
+void WideString::assignBytes(const char* bytes, std::size_t size) {
+  units_.resize(size);
+  for (std::size_t i = 0; i < size; ++i) {
+    units_[i] = widen(bytes[i]);
+  }
+  hasArray_ = true;
+}
+
+char16_t& WideString::at(int index) {
+  if (index >= 0 && index < length()) {
+    return units_[static_cast<std::size_t>(index)];
+  }
+  // Callers only read through this reference; it is reset on every use so a
+  // stray write cannot leak into a later read.
+  static char16_t zeroUnit;
+  zeroUnit = 0;
+  return zeroUnit;
+}
+
+char16_t WideString::at(int index) const {
+  return (index >= 0 && index < length()) ? units_[static_cast<std::size_t>(index)] : 0;
+}
+
+WideString& WideString::assign(const WideString& other) {
+  if (this != &other) {
+    units_.assign(other.units_);
+    hasArray_ = other.hasArray_;
+  }
+  return *this;
+}
+
+WideString WideString::concat(const WideString& other) const {
+  WideString result(*this);
+  result.append(other);
+  return result;
+}
+
+void WideString::append(const WideString& other) {
+  if (other.units_.empty()) {
+    return;
+  }
+  units_.append(other.units_);  // safe when other is this string
+  hasArray_ = true;
+}
+
+void WideString::appendUnit(char16_t unit) {
+  units_.push_back(unit);
+  hasArray_ = true;
+}
+
+WideString WideString::substring(int from, int to) const {
+  if (to == -1) {
+    to = length();
+  }
+  if (from < 0 || to > length() || from >= to) {
+    return WideString();
+  }
+  WideString result;
+  result.takeText(std::u16string_view(units_).substr(static_cast<std::size_t>(from),
+                                                      static_cast<std::size_t>(to - from)));
+  return result;
+}
+
+void WideString::insertAt(int position, const WideString& text) {
+  if (position < 0 || position > length()) {
+    return;
+  }
+  WideString result = substring(0, position).concat(text).concat(substring(position, -1));
+  *this = std::move(result);
+}
+
+void WideString::eraseAt(int position) {
+  if (position < 0 || position >= length()) {
+    return;
+  }
+  WideString result = substring(0, position).concat(substring(position + 1, -1));
+  *this = std::move(result);
+}
+
+void WideString::replaceAll(const WideString& pattern, const WideString& replacement) {
+  const std::size_t patternLength = pattern.units_.size();
+  if (patternLength == 0 || replacement.view().find(pattern.view()) != std::u16string_view::npos) {
+    // The rescanning scan never ends for these arguments (every position or
+    // every replacement matches again); leave the text as it is.
+    return;
+  }
+  if (patternLength == 1 && replacement.units_.size() == 1) {
+    // A one-unit replacement cannot complete a new one-unit occurrence, so
+    // the rescanning scan comes down to replacing every unit in one pass.
+    const char16_t from = pattern.units_[0];
+    const char16_t to = replacement.units_[0];
+    for (char16_t& unit : units_) {
+      if (unit == from) {
+        unit = to;
+      }
+    }
+    return;
+  }
+  const int l = static_cast<int>(patternLength);
+  int p = 0;
+  while (p < length()) {
+    if (view().substr(static_cast<std::size_t>(p)).starts_with(pattern.view())) {
+      for (int j = 0; j < l; ++j) {
+        eraseAt(p);
+      }
+      insertAt(p, replacement);
+      p = std::max(p - l + 1, 0);
+    } else {
+      ++p;
+    }
+  }
+}
+
+void WideString::removeAll(const WideString& pattern, int start) {
+  const std::size_t patternLength = pattern.units_.size();
+  if (patternLength == 0 || start >= length()) {
+    return;
+  }
+  if (start < 0) {
+    start = 0;
+  }
+  if (patternLength == 1) {
+    // Removing a one-unit pattern never steps back before the current
+    // position, so the rescanning scan is a single filtering pass.
+    const char16_t removed = pattern.units_[0];
+    std::size_t kept = static_cast<std::size_t>(start);
+    for (std::size_t i = kept; i < units_.size(); ++i) {
+      if (units_[i] != removed) {
+        units_[kept++] = units_[i];
+      }
+    }
+    if (kept != units_.size()) {
+      units_.resize(kept);
+      if (units_.empty()) {
+        // The text was rebuilt from empty pieces: no array is left.
+        hasArray_ = false;
+      }
+    }
+    return;
+  }
+  const int l = static_cast<int>(patternLength);
+  int p = start;
+  while (p < length()) {
+    if (view().substr(static_cast<std::size_t>(p)).starts_with(pattern.view())) {
+      for (int j = 0; j < l; ++j) {
+        eraseAt(p);
+      }
+      p = std::max(p - l + 1, 0);
+    } else {
+      ++p;
+    }
+  }
+}
+
+void WideString::toUpper() {
+  for (char16_t& unit : units_) {
+    if (unit >= u'a' && unit <= u'z') {
+      unit = static_cast<char16_t>(unit - 0x20);
+    }
+  }
+}
+
+void WideString::toLower() {
+  for (char16_t& unit : units_) {
+    if (unit >= u'A' && unit <= u'Z') {
+      unit = static_cast<char16_t>(unit + 0x20);
+    }
+  }
+}
+
+double WideString::toNumber() const {
+  char small[NUMBER_TEXT_CAPACITY];
+  std::string large;
+  char* bytes = small;
+  if (units_.size() > sizeof small) {
+    large.resize(units_.size());
+    bytes = large.data();
+  }
+  for (std::size_t i = 0; i < units_.size(); ++i) {
+    bytes[i] = static_cast<char>(units_[i] & 0xFF);
+  }
+  return parseDecimal(std::string_view(bytes, units_.size()));
+}
+
+void WideString::clear() {
+  if (units_.capacity() > KEPT_BUFFER_UNITS) {
+    std::u16string().swap(units_);
+  } else {
+    units_.clear();
+  }
+  hasArray_ = false;
+}
+
+void WideString::setNumber(double value) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  std::string_view text = formatFixed(value, buffer);
+  units_.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    units_[i] = static_cast<char16_t>(text[i]);
+  }
+  hasArray_ = true;
+}
+
+void WideString::writeTo(std::ostream& out) const {
+  char chunk[256];
+  std::size_t filled = 0;
+  for (char16_t unit : units_) {
+    chunk[filled++] = static_cast<char>(unit & 0xFF);
+    if (filled == sizeof chunk) {
+      out.write(chunk, static_cast<std::streamsize>(filled));
+      filled = 0;
+    }
+  }
+  out.write(chunk, static_cast<std::streamsize>(filled));
+}
+
+void WideString::takeText(std::u16string_view text) {
+  units_.assign(text);
+  hasArray_ = true;
+}
+
+std::ostream& operator<<(std::ostream& out, const WideString& text) {
+  text.writeTo(out);
+  return out;
+}
+
+std::istream& readLine(std::istream& in, WideString& target) {
+  target.clear();
+  // One buffer reused from line to line: a line is read in one piece and
+  // widened once, so its cost is linear in its length.
+  static thread_local std::string bytes;
+  bytes.clear();
+  std::getline(in, bytes);
+  if (!bytes.empty() && bytes.back() == '\r') {
+    bytes.pop_back();
+  }
+  if (!bytes.empty()) {
+    target.assignBytes(bytes.data(), bytes.size());
+  }
+  if (bytes.capacity() > (std::size_t{1} << 20)) {
+    std::string().swap(bytes);
+  }
+  return in;
+}

@@ -1,0 +1,107 @@
+#ifndef ZORVEX_TEXT_WIDE_STRING_H_
+#define ZORVEX_TEXT_WIDE_STRING_H_
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+/// The program's only text type: 16-bit code units with an explicit length.
+///
+/// Bytes enter by sign extension (0x80..0xFF become 0xFF80..0xFFFF) and leave
+/// as the low byte of each unit, so every byte read from the console is
+/// written back unchanged. A string is a value: copies never share units.
+///
+/// The units live in a buffer that is reused when a string is refilled, so
+/// that the token table and the input line cost no allocation per line once
+/// they have grown; `capacity()` still reports the array size a string of
+/// exact size would have (length + 1, or 0 when the string holds no array).
+class WideString {
+ public:
+  /// The empty string with no array.
+  WideString();
+  /// One unit per byte before the terminating zero, each sign-extended.
+  WideString(const char* bytes);
+  /// The "%f" text of the value (see number_text.h), never truncated.
+  explicit WideString(double value);
+  /// One unit: the character sign-extended.
+  explicit WideString(char character);
+  /// One unit, stored unchanged.
+  explicit WideString(char16_t unit);
+  WideString(const WideString& other) = default;
+  WideString(WideString&& other) noexcept;
+  WideString& operator=(const WideString& other) = default;
+  WideString& operator=(WideString&& other) noexcept;
+  virtual ~WideString();
+
+  /// Builds a string from `size` bytes, each sign-extended; zero bytes are kept.
+  static WideString fromBytes(const char* bytes, std::size_t size);
+
+  /// Replaces the text with `size` bytes, each sign-extended, reusing the buffer.
+  void assignBytes(const char* bytes, std::size_t size);
+
+  /// Returns the number of units of text.
+  int length() const { return static_cast<int>(units_.size()); }
+  /// Returns the array size: length + 1, or 0 when the string holds no array.
+  int capacity() const { return hasArray_ ? length() + 1 : 0; }
+  /// Returns the unit at `index`, or a shared zero unit outside the text.
+  char16_t& at(int index);
+  /// Returns the unit at `index`, or 0 outside the text.
+  char16_t at(int index) const;
+  /// Returns true when both texts have the same length and the same units.
+  bool equals(const WideString& other) const { return units_ == other.units_; }
+  /// Replaces this string with a copy of `other`; returns this string.
+  WideString& assign(const WideString& other);
+  /// Returns this text followed by `other`'s text; neither operand changes.
+  WideString concat(const WideString& other) const;
+  /// Appends `other`'s text to this string in place.
+  void append(const WideString& other);
+  /// Appends one unit in place.
+  void appendUnit(char16_t unit);
+  /// Returns the units [from, to); to = -1 means the end. Empty unless
+  /// 0 <= from < to <= length.
+  WideString substring(int from, int to) const;
+  /// Inserts `text` before the unit at `position` (0 <= position <= length).
+  void insertAt(int position, const WideString& text);
+  /// Removes the unit at `position`; any other position changes nothing.
+  void eraseAt(int position);
+  /// Replaces every occurrence of `pattern`, rescanning after each
+  /// replacement so that a replacement can complete a new occurrence.
+  void replaceAll(const WideString& pattern, const WideString& replacement);
+  /// Removes every occurrence of `pattern` from `start` on, rescanning
+  /// after each removal so that units closing up are examined again.
+  void removeAll(const WideString& pattern, int start);
+  /// Turns 'a'..'z' into 'A'..'Z' in place; every other unit stays.
+  void toUpper();
+  /// Turns 'A'..'Z' into 'a'..'z' in place; every other unit stays.
+  void toLower();
+  /// Returns the decimal value of the low bytes of the text, read by the C
+  /// library's decimal conversion; 0.0 when the text starts with no number.
+  double toNumber() const;
+  /// Releases the text; length and capacity become 0.
+  void clear();
+  /// Replaces the text with the "%f" text of `value`, reusing the buffer.
+  void setNumber(double value);
+  /// Writes the low byte of each unit to `out`; adds no line end, no flush.
+  void writeTo(std::ostream& out) const;
+
+  /// Returns the units as a view, valid until the string next changes.
+  std::u16string_view view() const { return units_; }
+
+ private:
+  void takeText(std::u16string_view text);
+
+  std::u16string units_;
+  bool hasArray_ = false;
+};
+
+/// Writes `text` to `out` as by `writeTo`; returns `out`.
+std::ostream& operator<<(std::ostream& out, const WideString& text);
+
+/// Fills `target` with one line of `in`: the bytes up to the next line feed,
+/// which is not stored. A carriage return ending the line is dropped, so
+/// files with CR LF line ends read as plain lines. Returns `in`, which fails
+/// only when the input ended before anything of the line was read.
+std::istream& readLine(std::istream& in, WideString& target);
+
+#endif  // ZORVEX_TEXT_WIDE_STRING_H_

@@ -1,0 +1,71 @@
+#include "variables/variable_store.h"
+
+#include <ostream>
+
+#include "text/number_text.h"
+
+VariableStore::~VariableStore() {
+  // Freed one node after another: a run may create millions of variables,
+  // far too many to free by recursion.
+  Variable* node = first_;
+  while (node != nullptr) {
+    Variable* next = node->next;
+    delete node;
+    node = next;
+  }
+}
+
+Variable* VariableStore::find(const WideString& name) const {
+  auto found = index_.find(name.view());
+  return found == index_.end() ? nullptr : found->second;
+}
+
+void VariableStore::set(const WideString& name, double value) {
+  if (Variable* node = find(name)) {
+    node->value = value;
+    return;
+  }
+  if (first_ == nullptr) {
+    append(WideString(), 0.0);
+    if (name.length() == 0) {
+      // The unnamed variable just created is the one being set.
+      first_->value = value;
+      return;
+    }
+  }
+  append(name, value);
+}
+
+double VariableStore::get(const WideString& name, std::ostream& err) const {
+  if (Variable* node = find(name)) {
+    return node->value;
+  }
+  err << "Error: Variable '" << name << "' is undeclared. It is used as 0.0 ." << '\n';
+  err.flush();
+  return 0.0;
+}
+
+void VariableStore::show(std::ostream& out) const {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  out << '\n';
+  out.flush();
+  for (const Variable* node = first_; node != nullptr; node = node->next) {
+    out << node->name << "\t\t" << formatGeneral(node->value, buffer) << '\n';
+    out.flush();
+  }
+  out << '\n';
+  out.flush();
+}
+
+Variable* VariableStore::append(const WideString& name, double value) {
+  Variable* node = new Variable{name, value, nullptr};
+  if (last_ == nullptr) {
+    first_ = node;
+  } else {
+    last_->next = node;
+  }
+  last_ = node;
+  // The node's name never changes, so the index can view its units.
+  index_.emplace(node->name.view(), node);
+  return node;
+}

@@ -1,0 +1,76 @@
+#include "variables/variable_store.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+TEST(VariableStoreTest, FirstSetCreatesTheUnnamedVariableInFront) {
+  VariableStore store;
+  EXPECT_EQ(store.first(), nullptr);
+  store.set(WideString("pi"), 3.14159);
+  ASSERT_NE(store.first(), nullptr);
+  EXPECT_EQ(store.first()->name.length(), 0);
+  EXPECT_TRUE(store.first()->next->name.equals(WideString("pi")));
+}
+
+TEST(VariableStoreTest, SetUpdatesInPlaceAndAppendsNewNames) {
+  VariableStore store;
+  store.set(WideString("pi"), 3.14159);
+  store.set(WideString("x"), 3);
+  store.set(WideString("x"), 4);
+  store.set(WideString("pi"), 3);
+  store.set(WideString(""), 5);
+  std::ostringstream out;
+  store.show(out);
+  EXPECT_EQ(out.str(), "\n\t\t5\npi\t\t3\nx\t\t4\n\n");
+}
+
+TEST(VariableStoreTest, GetReportsUndeclaredNamesWithoutCreatingThem) {
+  VariableStore store;
+  store.set(WideString("a"), 2.5);
+  std::ostringstream err;
+  EXPECT_EQ(store.get(WideString("a"), err), 2.5);
+  EXPECT_EQ(store.get(WideString("y"), err), 0.0);
+  EXPECT_EQ(store.get(WideString("A"), err), 0.0);  // names are case-sensitive here
+  EXPECT_EQ(err.str(),
+            "Error: Variable 'y' is undeclared. It is used as 0.0 .\n"
+            "Error: Variable 'A' is undeclared. It is used as 0.0 .\n");
+  EXPECT_EQ(store.find(WideString("y")), nullptr);
+}
+
+TEST(VariableStoreTest, ListingUsesFifteenSignificantDigits) {
+  struct Case {
+    double value;
+    const char* text;
+  } cases[] = {{2.5, "2.5"}, {-1, "-1"}, {0.0000001, "1e-07"}, {0.1234567, "0.1234567"},
+               {1.0 / 3.0, "0.333333333333333"}, {1e15, "1e+15"}, {123456789012345.0, "123456789012345"}};
+  for (const auto& c : cases) {
+    VariableStore store;
+    store.set(WideString("v"), c.value);
+    std::ostringstream out;
+    store.show(out);
+    EXPECT_EQ(out.str(), std::string("\n\t\t0\nv\t\t") + c.text + "\n\n") << c.value;
+  }
+}
+
+TEST(VariableStoreTest, KeepsCreationOrderForManyVariables) {
+  VariableStore store;
+  std::string name;
+  for (int i = 0; i < 20000; ++i) {
+    name = "v" + std::to_string(i);
+    store.set(WideString(name.c_str()), i);
+  }
+  int expected = -1;  // the unnamed variable comes first
+  for (const Variable* node = store.first(); node != nullptr; node = node->next, ++expected) {
+    if (expected >= 0) {
+      EXPECT_EQ(node->value, expected);
+    }
+  }
+  EXPECT_EQ(expected, 20000);
+  EXPECT_EQ(store.find(WideString("v19999"))->value, 19999);
+}
+
+}  // namespace
