@@ -46,6 +46,9 @@ class Calculator {
   /// Returns false, with the table holding the first MAX_TOKENS tokens, when
   /// the line has more tokens than the table has slots.
   bool tokenize(WideString& line);
+  /// Lower-cases `line`, removes its blanks and tabs and turns every
+  /// bracket shape into a round bracket, in place.
+  static void normalizeLine(WideString& line);
   /// Folds minus signs into numbers, marks function heads and replaces
   /// variable names by their values (times an adjacent number).
   void resolveNames();

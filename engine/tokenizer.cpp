@@ -6,10 +6,6 @@ bool isLetter(char16_t unit) { return unit >= u'a' && unit <= u'z'; }
 
 bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') || unit == u'.'; }
 
-/// The class of the unit before the current one when it was neither a
-/// letter nor a number character.
-constexpr TokenKind NO_RUN = -1;
-
 }  // namespace
 
 bool Calculator::tokenize(WideString& line) {
@@ -22,42 +18,57 @@ bool Calculator::tokenize(WideString& line) {
   presentKinds_ = 0;
   tokenCount = MAX_TOKENS;
 
-  line.toLower();
-  line.removeAll(WideString(' '), 0);
-  line.removeAll(WideString('\t'), 0);
-  line.replaceAll(WideString('{'), WideString('('));
-  line.replaceAll(WideString('['), WideString('('));
-  line.replaceAll(WideString('}'), WideString(')'));
-  line.replaceAll(WideString(']'), WideString(')'));
+  normalizeLine(line);
 
+  // Letters and number characters form runs; every other unit is a token
+  // of its own whose kind is the unit.
+  const std::u16string_view units = line.view();
   int slot = -1;
-  TokenKind previous = NO_RUN;
-  for (char16_t unit : line.view()) {
-    TokenKind kind;
-    if (isLetter(unit)) {
-      kind = TOKEN_NAME;
-    } else if (isNumberCharacter(unit)) {
-      kind = TOKEN_NUMBER;
-    } else {
-      kind = unit;
+  std::size_t i = 0;
+  while (i < units.size()) {
+    if (slot + 1 == MAX_TOKENS) {
+      usedSlots_ = MAX_TOKENS;
+      return false;
     }
-    const bool continuesRun = kind == previous && (kind == TOKEN_NAME || kind == TOKEN_NUMBER);
-    if (!continuesRun) {
-      if (slot + 1 == MAX_TOKENS) {
-        usedSlots_ = MAX_TOKENS;
-        return false;
+    ++slot;
+    const char16_t unit = units[i];
+    const bool letter = isLetter(unit);
+    if (letter || isNumberCharacter(unit)) {
+      const auto sameClass = letter ? isLetter : isNumberCharacter;
+      std::size_t end = i + 1;
+      while (end < units.size() && sameClass(units[end])) {
+        ++end;
       }
-      ++slot;
-      tokens[slot].kind = kind;
-      presentKinds_ |= operatorBit(kind);
-    }
-    if (kind == TOKEN_NAME || kind == TOKEN_NUMBER) {
-      tokens[slot].text.appendUnit(unit);
-      previous = kind;
+      tokens[slot].kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
+      tokens[slot].text.assignUnits(units.substr(i, end - i));
+      i = end;
     } else {
-      previous = NO_RUN;
+      tokens[slot].kind = unit;
+      presentKinds_ |= operatorBit(unit);
+      ++i;
     }
   }
   usedSlots_ = slot + 1;
   return true;
+}
+
+void Calculator::normalizeLine(WideString& line) {
+  // Letters to lower case, blanks and tabs out, every bracket shape to
+  // round brackets: all in one pass over the line, with the same result as
+  // folding, removing and replacing one unit at a time.
+  line.rewriteUnits([](char16_t unit) -> int {
+    switch (unit) {
+      case u' ':
+      case u'\t':
+        return WideString::NO_UNIT;
+      case u'{':
+      case u'[':
+        return u'(';
+      case u'}':
+      case u']':
+        return u')';
+      default:
+        return (unit >= u'A' && unit <= u'Z') ? unit + 0x20 : unit;
+    }
+  });
 }

@@ -66,3 +66,29 @@ TEST(NumberTextTest, ParsesLikeStrtod) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values around the boundaries of the exact shortcuts: ties at the sixth
+// decimal, the largest magnitudes handled exactly, the longest mantissas.
+TEST(NumberTextTest, ShortcutBoundariesMatchTheCLibrary) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  std::mt19937_64 random(99);
+  for (int i = 0; i < 100000; ++i) {
+    const double tie = static_cast<double>(random() % 20000000) / 128.0 + 0.0078125;
+    const double nearLimit = std::nextafter(1e13, 0.0) - static_cast<double>(random() % 1000) / 64.0;
+    const double tiny = std::ldexp(static_cast<double>(random() % 1000000), -static_cast<int>(random() % 90));
+    for (double value : {tie, -tie, nearLimit, -nearLimit, tiny, 1e13, 9007199254740993.0}) {
+      ASSERT_EQ(formatFixed(value, buffer), printfText("%f", value)) << value;
+    }
+    std::string digits = std::to_string(random() % 100000000000000000ull);
+    const std::size_t point = random() % (digits.size() + 1);
+    std::string text = digits.substr(0, point) + "." + digits.substr(point);
+    if (random() % 2) text = "-" + text;
+    ASSERT_EQ(parseDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
+    std::string withExponent = text + "e" + std::to_string(random() % 40);
+    ASSERT_EQ(parseDecimal(withExponent), std::strtod(withExponent.c_str(), nullptr)) << withExponent;
+  }
+}
+
+}  // namespace

@@ -115,7 +115,7 @@ WideString WideString::substring(int from, int to) const {
     return WideString();
   }
   WideString result;
-  result.takeText(std::u16string_view(units_).substr(static_cast<std::size_t>(from),
+  result.assignUnits(std::u16string_view(units_).substr(static_cast<std::size_t>(from),
                                                       static_cast<std::size_t>(to - from)));
   return result;
 }
@@ -273,10 +273,11 @@ void WideString::writeTo(std::ostream& out) const {
   out.write(chunk, static_cast<std::streamsize>(filled));
 }
 
-void WideString::takeText(std::u16string_view text) {
-  units_.assign(text);
+void WideString::assignUnits(std::u16string_view units) {
+  units_.assign(units);
   hasArray_ = true;
 }
+
 
 std::ostream& operator<<(std::ostream& out, const WideString& text) {
   text.writeTo(out);

@@ -85,15 +85,39 @@ class WideString {
   /// Writes the low byte of each unit to `out`; adds no line end, no flush.
   void writeTo(std::ostream& out) const;
 
+  /// Replaces the text with a copy of `units`, reusing the buffer.
+  void assignUnits(std::u16string_view units);
+  /// Rewrites the text in one pass: `rewrite(unit)` returns the unit to
+  /// keep in its place, or NO_UNIT to drop it. Returns nothing.
+  template <typename Rewrite>
+  void rewriteUnits(Rewrite rewrite);
+  /// The value a `rewriteUnits` callback returns to drop a unit.
+  static constexpr int NO_UNIT = -1;
+
   /// Returns the units as a view, valid until the string next changes.
   std::u16string_view view() const { return units_; }
 
  private:
-  void takeText(std::u16string_view text);
-
   std::u16string units_;
   bool hasArray_ = false;
 };
+
+template <typename Rewrite>
+void WideString::rewriteUnits(Rewrite rewrite) {
+  std::size_t kept = 0;
+  for (char16_t unit : units_) {
+    const int replacement = rewrite(unit);
+    if (replacement != NO_UNIT) {
+      units_[kept++] = static_cast<char16_t>(replacement);
+    }
+  }
+  if (kept != units_.size()) {
+    units_.resize(kept);
+    if (kept == 0) {
+      hasArray_ = false;  // rebuilt from nothing, as a removal leaves it
+    }
+  }
+}
 
 /// Writes `text` to `out` as by `writeTo`; returns `out`.
 std::ostream& operator<<(std::ostream& out, const WideString& text);
