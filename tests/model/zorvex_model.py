@@ -13,8 +13,11 @@ Floating-point edge behaviour follows glibc on x86-64, the platform the
 program is built and tested on:
   * a NaN that an operation creates from non-NaN operands is the hardware's
     default NaN, which has its sign bit set and prints as "-nan";
-  * a NaN operand is passed through unchanged (sign included); when both
-    operands are NaN the left one is passed through;
+  * a NaN operand is passed through unchanged (sign included).  When both
+    operands are NaN, which sign survives depends on the operand order the
+    compiler picks, not on the source: the GCC x86-64 build keeps the right
+    operand's NaN for + and * (it commutes them) and the left one's for -;
+    pow keeps its base's NaN, as the library does;
   * asin/acos outside [-1, 1] return a NaN without sign ("nan"), while
     sin/cos/tan of an infinity and pow of a negative base with a non-integral
     exponent return the default NaN ("-nan").
@@ -280,8 +283,13 @@ def _nan_operand(a, b):
     return None
 
 
+def _nan_operand_commuted(a, b):
+    # the compiled + and * see their operands swapped
+    return _nan_operand(b, a)
+
+
 def c_add(a, b):
-    n = _nan_operand(a, b)
+    n = _nan_operand_commuted(a, b)
     if n is not None:
         return n
     r = a + b
@@ -297,7 +305,7 @@ def c_sub(a, b):
 
 
 def c_mul(a, b):
-    n = _nan_operand(a, b)
+    n = _nan_operand_commuted(a, b)
     if n is not None:
         return n
     r = a * b
