@@ -304,6 +304,9 @@ def main(argv):
     parser.add_argument("--shrink-limit", type=int, default=3,
                         help="how many failing batches to shrink and print")
     args = parser.parse_args(argv)
+    if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
+        print("no executable program at %s" % args.binary)
+        return 2
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 30)
     print("seed %d" % seed)
     rng = random.Random(seed)
