@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -58,10 +59,10 @@ TEST(VariableStoreTest, ListingUsesFifteenSignificantDigits) {
 
 TEST(VariableStoreTest, KeepsCreationOrderForManyVariables) {
   VariableStore store;
-  std::string name;
+  char name[16];
   for (int i = 0; i < 20000; ++i) {
-    name = "v" + std::to_string(i);
-    store.set(WideString(name.c_str()), i);
+    std::snprintf(name, sizeof name, "v%d", i);
+    store.set(WideString(name), i);
   }
   int expected = -1;  // the unnamed variable comes first
   for (const Variable* node = store.first(); node != nullptr; node = node->next, ++expected) {
