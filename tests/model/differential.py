@@ -2,6 +2,7 @@
 """Differential test: the Zorvex binary against the reference model.
 
     differential.py --binary PATH [--count N] [--seed S] [--lines-per-run K]
+                    [--unoptimised-build] [--shrink-limit L]
 
 Generates N random input lines over the whole expression language, feeds
 them to the binary in batches of K lines (one process per batch, the batch
@@ -301,12 +302,16 @@ def main(argv):
     parser.add_argument("--count", type=int, default=2000)
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--lines-per-run", type=int, default=25)
+    parser.add_argument("--unoptimised-build", action="store_true",
+                        help="the program was built without optimisation: with two NaN "
+                             "operands + and * keep the left one's sign")
     parser.add_argument("--shrink-limit", type=int, default=3,
                         help="how many failing batches to shrink and print")
     args = parser.parse_args(argv)
     if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
         print("no executable program at %s" % args.binary)
         return 2
+    zm.COMMUTE_NAN_OPERANDS = not args.unoptimised_build
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 30)
     print("seed %d" % seed)
     rng = random.Random(seed)

@@ -15,8 +15,10 @@ program is built and tested on:
     default NaN, which has its sign bit set and prints as "-nan";
   * a NaN operand is passed through unchanged (sign included).  When both
     operands are NaN, which sign survives depends on the operand order the
-    compiler picks, not on the source: the GCC x86-64 build keeps the right
-    operand's NaN for + and * (it commutes them) and the left one's for -;
+    compiler picks, not on the source: an optimised GCC x86-64 build keeps
+    the right operand's NaN for + and * (it commutes them) and the left
+    one's for -; an unoptimised build keeps the left one's throughout
+    (COMMUTE_NAN_OPERANDS);
     pow keeps its base's NaN, as the library does;
   * asin/acos outside [-1, 1] return a NaN without sign ("nan"), while
     sin/cos/tan of an infinity and pow of a negative base with a non-integral
@@ -283,9 +285,15 @@ def _nan_operand(a, b):
     return None
 
 
+# Optimised builds (-O2, -O3) commute + and *; an unoptimised build does not
+# and keeps the left operand's NaN everywhere.
+COMMUTE_NAN_OPERANDS = True
+
+
 def _nan_operand_commuted(a, b):
-    # the compiled + and * see their operands swapped
-    return _nan_operand(b, a)
+    if COMMUTE_NAN_OPERANDS:
+        return _nan_operand(b, a)
+    return _nan_operand(a, b)
 
 
 def c_add(a, b):
