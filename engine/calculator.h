@@ -14,15 +14,22 @@
 constexpr std::array<TokenKind, 10> operatorOrder = {
     '(', '|', TOKEN_FUNCTION, '^', '*', '/', ':', '+', '-', '='};
 
-/// Returns the bit of `kind` in a set of operatorOrder kinds, or 0 for any
-/// other kind.
+/// Returns the bit of `kind` in a set of operatorOrder kinds (bit i for
+/// operatorOrder[i]), or 0 for any other kind.
 constexpr uint32_t operatorBit(TokenKind kind) {
-  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
-    if (operatorOrder[i] == kind) {
-      return uint32_t{1} << i;
-    }
+  switch (kind) {
+    case '(': return 1u << 0;
+    case '|': return 1u << 1;
+    case TOKEN_FUNCTION: return 1u << 2;
+    case '^': return 1u << 3;
+    case '*': return 1u << 4;
+    case '/': return 1u << 5;
+    case ':': return 1u << 6;
+    case '+': return 1u << 7;
+    case '-': return 1u << 8;
+    case '=': return 1u << 9;
+    default: return 0;
   }
-  return 0;
 }
 
 /// The expression engine: a table of MAX_TOKENS slots in which every line is

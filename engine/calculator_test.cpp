@@ -61,3 +61,15 @@ TEST(CalculatorTest, NestingAsDeepAsTheTableAllows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CalculatorTest, OperatorBitsFollowTheReductionOrder) {
+  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
+    EXPECT_EQ(operatorBit(operatorOrder[i]), 1u << i);
+  }
+  EXPECT_EQ(operatorBit(TOKEN_NUMBER), 0u);
+  EXPECT_EQ(operatorBit(')'), 0u);
+}
+
+}  // namespace

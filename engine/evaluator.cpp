@@ -14,7 +14,9 @@ double Calculator::reduceRange(int from, int to) {
     if ((presentKinds_ & operatorBit(kind)) == 0) {
       continue;  // the line holds no operator of this kind
     }
-    for (int d = findKind(kind, from, to); d != -1; d = findKind(kind, from, to)) {
+    // Reductions never create an operator, and the one at d is gone once
+    // reduced, so the next occurrence can only lie after d.
+    for (int d = findKind(kind, from, to); d != -1; d = findKind(kind, d + 1, to)) {
       if (isGroupOpener(kind)) {
         const int m = findMatchingClose(kind == '|' ? '|' : ')', d + 1, to);
         const double inside = reduceRange(d + 1, m);

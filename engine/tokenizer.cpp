@@ -1,5 +1,8 @@
 #include "engine/calculator.h"
 
+#include <array>
+#include <cstdint>
+
 namespace {
 
 bool isLetter(char16_t unit) { return unit >= u'a' && unit <= u'z'; }
@@ -57,18 +60,22 @@ void Calculator::normalizeLine(WideString& line) {
   // round brackets: all in one pass over the line, with the same result as
   // folding, removing and replacing one unit at a time.
   line.rewriteUnits([](char16_t unit) -> int {
-    switch (unit) {
-      case u' ':
-      case u'\t':
-        return WideString::NO_UNIT;
-      case u'{':
-      case u'[':
-        return u'(';
-      case u'}':
-      case u']':
-        return u')';
-      default:
-        return (unit >= u'A' && unit <= u'Z') ? unit + 0x20 : unit;
+    if (unit >= 0x80) {
+      return unit;
     }
+    static constexpr auto normalized = [] {
+      std::array<int16_t, 0x80> table{};
+      for (int c = 0; c < 0x80; ++c) {
+        table[c] = static_cast<int16_t>(c);
+      }
+      for (int c = 'A'; c <= 'Z'; ++c) {
+        table[c] = static_cast<int16_t>(c + 0x20);
+      }
+      table[' '] = table['\t'] = WideString::NO_UNIT;
+      table['{'] = table['['] = '(';
+      table['}'] = table[']'] = ')';
+      return table;
+    }();
+    return normalized[unit];
   });
 }

@@ -1,5 +1,6 @@
 #include "text/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -7,14 +8,79 @@
 #include <cstdlib>
 #include <string>
 
+// The C library's conversions are exact but slow. The shortcuts below give
+// the same bytes and values for the numbers a calculator meets most, using
+// integer arithmetic that is exact by construction; everything else goes to
+// the library (or std::to_chars / std::from_chars, which match it).
+
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using uint128 = unsigned __int128;
 
-/// Powers of ten that a double holds exactly.
+/// Powers of ten that a double holds exactly, and as integers.
 constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t POWERS_OF_TEN[] = {1ull,
+                                      10ull,
+                                      100ull,
+                                      1000ull,
+                                      10000ull,
+                                      100000ull,
+                                      1000000ull,
+                                      10000000ull,
+                                      100000000ull,
+                                      1000000000ull,
+                                      10000000000ull,
+                                      100000000000ull,
+                                      1000000000000ull,
+                                      10000000000000ull,
+                                      100000000000000ull,
+                                      1000000000000000ull,
+                                      10000000000000000ull,
+                                      100000000000000000ull,
+                                      1000000000000000000ull,
+                                      10000000000000000000ull};
+
+constexpr uint64_t MAX_EXACT_INTEGER = uint64_t{1} << 53;
+
+bool isDigit(unsigned c) { return c >= '0' && c <= '9'; }
+
+/// A positive finite double as mantissa * 2^-shift.
+struct Binary {
+  uint64_t mantissa;
+  int shift;
+};
+
+Binary decompose(double magnitude) {
+  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+  const int biased = static_cast<int>(bits >> 52);
+  const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+  if (biased == 0) {
+    return {fraction, 1074};  // subnormal
+  }
+  return {fraction | (uint64_t{1} << 52), 1075 - biased};
+}
+
+/// Returns mantissa * 10^power / 2^shift rounded to an integer, half to
+/// even, as the C library rounds. The product must fit 128 bits and the
+/// quotient 64 bits.
+uint64_t scaleAndRound(Binary binary, int power) {
+  const uint128 scaled = static_cast<uint128>(binary.mantissa) * POWERS_OF_TEN[power];
+  if (binary.shift <= 0) {
+    return static_cast<uint64_t>(scaled << -binary.shift);
+  }
+  if (binary.shift >= 127) {
+    return 0;  // scaled < 2^117, so the quotient is below one half
+  }
+  uint64_t quotient = static_cast<uint64_t>(scaled >> binary.shift);
+  const uint128 remainder = scaled & ((static_cast<uint128>(1) << binary.shift) - 1);
+  const uint128 half = static_cast<uint128>(1) << (binary.shift - 1);
+  if (remainder > half || (remainder == half && (quotient & 1) != 0)) {
+    ++quotient;
+  }
+  return quotient;
+}
 
 /// Writes the decimal digits of `value` at `out`; returns the end.
 char* writeDigits(uint64_t value, char* out) {
@@ -30,145 +96,231 @@ char* writeDigits(uint64_t value, char* out) {
   return out;
 }
 
-/// The "%f" text of values below 1e13 in magnitude, computed exactly: the
-/// value is m * 2^e, so value * 10^6 = m * 10^6 * 2^e fits 128 bits and is
-/// rounded to an integer half-to-even, as the C library rounds. Returns
-/// null for values outside that range.
-char* formatFixedExactly(double value, char* out) {
+/// Writes exactly `count` digits of `value`, with leading zeros.
+char* writePaddedDigits(uint64_t value, int count, char* out) {
+  for (int i = count - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + count;
+}
+
+/// Values below this magnitude have a "%f" text whose digits, read as an
+/// integer (the value in millionths), fit 64 bits.
+constexpr double FIXED_SHORTCUT_LIMIT = 1e13;
+
+/// The value read back from a "%f" text of `micros` millionths, when the
+/// integer is exact in a double: one correctly rounded division.
+std::optional<double> readBackOfMicros(uint64_t micros, bool negative) {
+  if (micros > MAX_EXACT_INTEGER) {
+    return std::nullopt;
+  }
+  const double back = static_cast<double>(micros) / 1e6;
+  return negative ? -back : back;
+}
+
+/// The "%f" text of values below FIXED_SHORTCUT_LIMIT in magnitude; returns
+/// null for others.
+char* formatFixedExactly(double value, char* out, std::optional<double>& readBack) {
   const double magnitude = std::fabs(value);
-  if (!(magnitude < 1e13)) {
+  if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
     return nullptr;
   }
-  int exponent = 0;
-  const double fraction = std::frexp(magnitude, &exponent);
-  const uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
-  const int shift = 53 - exponent;  // magnitude = mantissa / 2^shift, shift > 0
-  const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * 1000000u;
-  uint64_t micros = 0;
-  if (shift < 75) {  // at 75 and beyond the scaled value is below one half
-    micros = static_cast<uint64_t>(scaled >> shift);
-    const unsigned __int128 remainder = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
-    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-    if (remainder > half || (remainder == half && (micros & 1) != 0)) {
-      ++micros;
-    }
-  }
+  const uint64_t micros = scaleAndRound(decompose(magnitude), 6);
   if (std::signbit(value)) {
     *out++ = '-';
   }
   out = writeDigits(micros / 1000000, out);
   *out++ = '.';
-  uint64_t decimals = micros % 1000000;
-  for (int i = 5; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + decimals % 10);
-    decimals /= 10;
-  }
-  return out + 6;
+  out = writePaddedDigits(micros % 1000000, 6, out);
+  readBack = readBackOfMicros(micros, std::signbit(value));
+  return out;
 }
 
-/// Reads texts of the form [-]digits[.digits] whose digits make an integer
-/// of at most 2^53 and that have at most 22 decimals: such a value is that
-/// integer divided by an exact power of ten, and one correctly rounded
-/// division gives exactly what strtod gives. Returns false for any other
-/// text, including one whose number goes on with an exponent.
-bool parseDecimalExactly(std::string_view text, double& value) {
+/// "%.15g" of non-zero values from 1e-5 up to 1e15 in magnitude; returns
+/// null for others.
+char* formatGeneralExactly(double value, char* out) {
+  constexpr int PRECISION = 15;
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-5 && magnitude < 1e15)) {
+    return nullptr;
+  }
+  const Binary binary = decompose(magnitude);
+  // Find the decimal exponent x with 10^14 <= magnitude * 10^(14 - x) < 10^15,
+  // starting from an estimate and correcting it on the exact integers.
+  int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  uint64_t digits = 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int power = PRECISION - 1 - exponent;
+    if (power < 0 || power > 19) {
+      return nullptr;
+    }
+    const uint128 scaled = static_cast<uint128>(binary.mantissa) * POWERS_OF_TEN[power];
+    const uint128 whole = binary.shift >= 128 ? 0 : scaled >> binary.shift;
+    if (whole >= POWERS_OF_TEN[PRECISION]) {
+      ++exponent;
+    } else if (whole < POWERS_OF_TEN[PRECISION - 1]) {
+      --exponent;
+    } else {
+      digits = scaleAndRound(binary, power);
+      break;
+    }
+  }
+  if (digits == 0) {
+    return nullptr;
+  }
+  if (digits == POWERS_OF_TEN[PRECISION]) {
+    digits /= 10;  // rounding carried into a new leading digit
+    ++exponent;
+  }
+  if (std::signbit(value)) {
+    *out++ = '-';
+  }
+  char text[PRECISION];
+  writePaddedDigits(digits, PRECISION, text);
+  int significant = PRECISION;
+  while (significant > 1 && text[significant - 1] == '0') {
+    --significant;  // %g drops trailing zeros
+  }
+  if (exponent < -4 || exponent >= PRECISION) {
+    *out++ = text[0];
+    if (significant > 1) {
+      *out++ = '.';
+      for (int i = 1; i < significant; ++i) *out++ = text[i];
+    }
+    *out++ = 'e';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int shown = exponent < 0 ? -exponent : exponent;
+    if (shown < 10) *out++ = '0';
+    return writeDigits(static_cast<uint64_t>(shown), out);
+  }
+  if (exponent >= 0) {
+    for (int i = 0; i <= exponent; ++i) *out++ = text[i];
+    if (significant > exponent + 1) {
+      *out++ = '.';
+      for (int i = exponent + 1; i < significant; ++i) *out++ = text[i];
+    }
+    return out;
+  }
+  *out++ = '0';
+  *out++ = '.';
+  for (int i = 0; i < -exponent - 1; ++i) *out++ = '0';
+  for (int i = 0; i < significant; ++i) *out++ = text[i];
+  return out;
+}
+
+/// Reads [-]digits[.digits] whose digits make an integer of at most 2^53
+/// with at most 22 decimals: that integer divided by an exact power of ten,
+/// one correctly rounded division, is exactly what strtod gives. Gives up
+/// (nothing) on every other text, including a number that goes on with an
+/// exponent or a hexadecimal prefix, and on units beyond one byte where a
+/// number could go on.
+template <typename Char>
+std::optional<double> parseExactly(std::basic_string_view<Char> text) {
   std::size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
   if (negative) {
     ++i;
   }
   uint64_t mantissa = 0;
-  int digits = 0;
+  int significantDigits = 0;
   int decimals = 0;
   bool point = false;
   bool sawDigit = false;
   for (; i < text.size(); ++i) {
-    const char c = text[i];
+    const unsigned c = static_cast<std::make_unsigned_t<Char>>(text[i]);
     if (isDigit(c)) {
       sawDigit = true;
-      if (mantissa != 0 || c != '0') {
-        if (++digits > 16) {
-          return false;
-        }
+      if ((mantissa != 0 || c != '0') && ++significantDigits > 16) {
+        return std::nullopt;
       }
-      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-      if (point) {
-        ++decimals;
-      }
+      mantissa = mantissa * 10 + (c - '0');
+      decimals += point ? 1 : 0;
     } else if (c == '.' && !point) {
       point = true;
     } else {
+      if (c > 0xFF || c == 'e' || c == 'E' || c == 'x' || c == 'X') {
+        return std::nullopt;
+      }
       break;
     }
   }
-  if (!sawDigit || mantissa > (uint64_t{1} << 53) || decimals > 22) {
-    return false;
+  if (!sawDigit || mantissa > MAX_EXACT_INTEGER || decimals > 22) {
+    return std::nullopt;
   }
-  if (i < text.size()) {
-    const char next = text[i];
-    if (next == 'e' || next == 'E' || next == 'x' || next == 'X') {
-      return false;  // an exponent or a hexadecimal number: leave it to strtod
-    }
-  }
-  double result = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[decimals];
-  value = negative ? -result : result;
-  return true;
+  const double result = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[decimals];
+  return negative ? -result : result;
 }
 
 /// True for texts that start like a plain decimal number: an optional minus,
 /// then a digit or a point, and no hexadecimal prefix.
 bool startsPlainDecimal(std::string_view text) {
   std::size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;
-  if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.')) {
+  if (i >= text.size() || !(isDigit(static_cast<unsigned char>(text[i])) || text[i] == '.')) {
     return false;
   }
-  bool hexPrefix = text[i] == '0' && i + 1 < text.size() &&
-                   (text[i + 1] == 'x' || text[i + 1] == 'X');
+  const bool hexPrefix =
+      text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X');
   return !hexPrefix;
 }
 
 }  // namespace
 
-std::string_view formatFixed(double value, char* buffer) {
-  if (char* end = formatFixedExactly(value, buffer)) {
-    return {buffer, static_cast<std::size_t>(end - buffer)};
-  }
-  if (!std::isfinite(value)) {
+FixedText formatFixedText(double value, char* buffer) {
+  FixedText result;
+  if (char* end = formatFixedExactly(value, buffer, result.readBack)) {
+    result.text = {buffer, static_cast<std::size_t>(end - buffer)};
+  } else if (!std::isfinite(value)) {
     // The library's own spelling of infinities and NaNs, sign included.
-    int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%f", value);
-    return {buffer, static_cast<std::size_t>(size)};
+    const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%f", value);
+    result.text = {buffer, static_cast<std::size_t>(size)};
+  } else {
+    const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
+                                   std::chars_format::fixed, 6);
+    result.text = {buffer, static_cast<std::size_t>(end.ptr - buffer)};
   }
-  // std::to_chars writes exactly what printf's "%f" writes, never truncated.
-  auto result = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
-                              std::chars_format::fixed, 6);
-  return {buffer, static_cast<std::size_t>(result.ptr - buffer)};
+  return result;
+}
+
+std::optional<double> readBackOfFixed(double value) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
+    return std::nullopt;
+  }
+  return readBackOfMicros(scaleAndRound(decompose(magnitude), 6), std::signbit(value));
+}
+
+std::string_view formatFixed(double value, char* buffer) {
+  return formatFixedText(value, buffer).text;
 }
 
 std::string_view formatGeneral(double value, char* buffer) {
+  if (char* end = formatGeneralExactly(value, buffer)) {
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+  }
   if (!std::isfinite(value)) {
-    int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%.15g", value);
+    const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%.15g", value);
     return {buffer, static_cast<std::size_t>(size)};
   }
-  auto result = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
-                              std::chars_format::general, 15);
-  return {buffer, static_cast<std::size_t>(result.ptr - buffer)};
+  const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
+                                 std::chars_format::general, 15);
+  return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
 double parseDecimal(std::string_view text) {
-  double value = 0.0;
-  if (parseDecimalExactly(text, value)) {
-    return value;
+  if (std::optional<double> value = parseExactly(text)) {
+    return *value;
   }
-  // Other plain decimal texts go through std::from_chars, which reads them
-  // as strtod does. Everything else, and every text from_chars declines (no
-  // digits, out of range), goes to strtod itself.
   if (startsPlainDecimal(text)) {
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value,
-                                  std::chars_format::general);
+    double value = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
+                                        std::chars_format::general);
     if (result.ec == std::errc()) {
       return value;
     }
   }
-  std::string terminated(text);
+  const std::string terminated(text);
   return std::strtod(terminated.c_str(), nullptr);
 }
+
+std::optional<double> parseUnitsExactly(std::u16string_view units) { return parseExactly(units); }

@@ -92,3 +92,44 @@ TEST(NumberTextTest, ShortcutBoundariesMatchTheCLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NumberTextTest, GeneralFormatMatchesTheCLibraryAcrossItsStyles) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> exponent(-7.0, 17.0);
+  for (int i = 0; i < 200000; ++i) {
+    double value = std::pow(10.0, exponent(random));
+    switch (random() % 4) {
+      case 0: value = std::round(value * 1e6) / 1e6; break;  // six-decimal results
+      case 1: value = std::nextafter(std::pow(10.0, static_cast<int>(random() % 22) - 6), 0.0); break;
+      case 2: value = std::pow(10.0, static_cast<int>(random() % 22) - 6); break;
+      default: break;
+    }
+    if (random() % 2) value = -value;
+    ASSERT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
+  }
+  for (double value : {999999999999999.9, 99999.99999999999, 0.000099999999999999999, 1e-5,
+                       0.00001000000000000001, 123456789012345.6, 0.1234567}) {
+    EXPECT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
+  }
+}
+
+TEST(NumberTextTest, ReadBackValueIsWhatParsingTheTextGives) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> exponent(-8.0, 14.0);
+  for (int i = 0; i < 100000; ++i) {
+    double value = std::pow(10.0, exponent(random)) * ((random() % 2) ? -1 : 1);
+    FixedText fixed = formatFixedText(value, buffer);
+    if (fixed.readBack) {
+      std::string text(fixed.text);
+      const double parsed = std::strtod(text.c_str(), nullptr);
+      ASSERT_EQ(*fixed.readBack, parsed) << text;
+      ASSERT_EQ(std::signbit(*fixed.readBack), std::signbit(parsed)) << text;
+    }
+  }
+}
+
+}  // namespace

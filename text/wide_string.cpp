@@ -18,6 +18,14 @@ char16_t widen(char byte) {
 /// kept for reuse, so one huge line does not pin its memory for the run.
 constexpr std::size_t KEPT_BUFFER_UNITS = 1 << 16;
 
+/// Replaces `units` with the bytes of `text`, one unit per byte.
+void copyBytes(std::string_view text, std::u16string& units) {
+  units.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+  }
+}
+
 }  // namespace
 
 WideString::WideString() = default;
@@ -35,15 +43,15 @@ WideString::WideString(char character) : units_(1, widen(character)), hasArray_(
 WideString::WideString(char16_t unit) : units_(1, unit), hasArray_(true) {}
 
 WideString::WideString(WideString&& other) noexcept
-    : units_(std::move(other.units_)), hasArray_(other.hasArray_) {
-  other.units_.clear();
-  other.hasArray_ = false;
+    : units_(std::move(other.units_)), hasArray_(other.hasArray_), memo_(other.memo_) {
+  other.clear();
 }
 
 WideString& WideString::operator=(WideString&& other) noexcept {
   if (this != &other) {
     units_.swap(other.units_);
     hasArray_ = other.hasArray_;
+    memo_ = other.memo_;
     other.clear();
   }
   return *this;
@@ -58,16 +66,18 @@ WideString WideString::fromBytes(const char* bytes, std::size_t size) {
 }
 
 void WideString::assignBytes(const char* bytes, std::size_t size) {
-  units_.resize(size);
+  std::u16string& units = changeText();
+  units.resize(size);
   for (std::size_t i = 0; i < size; ++i) {
-    units_[i] = widen(bytes[i]);
+    units[i] = widen(bytes[i]);
   }
   hasArray_ = true;
 }
 
 char16_t& WideString::at(int index) {
   if (index >= 0 && index < length()) {
-    return units_[static_cast<std::size_t>(index)];
+    // The caller may write through the reference.
+    return changeText()[static_cast<std::size_t>(index)];
   }
   // Callers only read through this reference; it is reset on every use so a
   // stray write cannot leak into a later read.
@@ -77,13 +87,12 @@ char16_t& WideString::at(int index) {
 }
 
 char16_t WideString::at(int index) const {
-  return (index >= 0 && index < length()) ? units_[static_cast<std::size_t>(index)] : 0;
+  return (index >= 0 && index < length()) ? text()[static_cast<std::size_t>(index)] : 0;
 }
 
 WideString& WideString::assign(const WideString& other) {
   if (this != &other) {
-    units_.assign(other.units_);
-    hasArray_ = other.hasArray_;
+    *this = other;
   }
   return *this;
 }
@@ -95,15 +104,20 @@ WideString WideString::concat(const WideString& other) const {
 }
 
 void WideString::append(const WideString& other) {
-  if (other.units_.empty()) {
+  if (other.length() == 0) {
     return;
   }
-  units_.append(other.units_);  // safe when other is this string
+  if (this == &other) {
+    const std::u16string copy = text();
+    changeText().append(copy);
+  } else {
+    changeText().append(other.text());
+  }
   hasArray_ = true;
 }
 
 void WideString::appendUnit(char16_t unit) {
-  units_.push_back(unit);
+  changeText().push_back(unit);
   hasArray_ = true;
 }
 
@@ -115,8 +129,8 @@ WideString WideString::substring(int from, int to) const {
     return WideString();
   }
   WideString result;
-  result.assignUnits(std::u16string_view(units_).substr(static_cast<std::size_t>(from),
-                                                      static_cast<std::size_t>(to - from)));
+  result.assignUnits(view().substr(static_cast<std::size_t>(from),
+                                   static_cast<std::size_t>(to - from)));
   return result;
 }
 
@@ -137,22 +151,18 @@ void WideString::eraseAt(int position) {
 }
 
 void WideString::replaceAll(const WideString& pattern, const WideString& replacement) {
-  const std::size_t patternLength = pattern.units_.size();
+  const std::size_t patternLength = pattern.view().size();
   if (patternLength == 0 || replacement.view().find(pattern.view()) != std::u16string_view::npos) {
     // The rescanning scan never ends for these arguments (every position or
     // every replacement matches again); leave the text as it is.
     return;
   }
-  if (patternLength == 1 && replacement.units_.size() == 1) {
+  if (patternLength == 1 && replacement.view().size() == 1) {
     // A one-unit replacement cannot complete a new one-unit occurrence, so
     // the rescanning scan comes down to replacing every unit in one pass.
-    const char16_t from = pattern.units_[0];
-    const char16_t to = replacement.units_[0];
-    for (char16_t& unit : units_) {
-      if (unit == from) {
-        unit = to;
-      }
-    }
+    const char16_t from = pattern.view()[0];
+    const char16_t to = replacement.view()[0];
+    rewriteUnits([from, to](char16_t unit) -> int { return unit == from ? to : unit; });
     return;
   }
   const int l = static_cast<int>(patternLength);
@@ -171,7 +181,7 @@ void WideString::replaceAll(const WideString& pattern, const WideString& replace
 }
 
 void WideString::removeAll(const WideString& pattern, int start) {
-  const std::size_t patternLength = pattern.units_.size();
+  const std::size_t patternLength = pattern.view().size();
   if (patternLength == 0 || start >= length()) {
     return;
   }
@@ -181,20 +191,11 @@ void WideString::removeAll(const WideString& pattern, int start) {
   if (patternLength == 1) {
     // Removing a one-unit pattern never steps back before the current
     // position, so the rescanning scan is a single filtering pass.
-    const char16_t removed = pattern.units_[0];
-    std::size_t kept = static_cast<std::size_t>(start);
-    for (std::size_t i = kept; i < units_.size(); ++i) {
-      if (units_[i] != removed) {
-        units_[kept++] = units_[i];
-      }
-    }
-    if (kept != units_.size()) {
-      units_.resize(kept);
-      if (units_.empty()) {
-        // The text was rebuilt from empty pieces: no array is left.
-        hasArray_ = false;
-      }
-    }
+    const char16_t removed = pattern.view()[0];
+    int position = 0;
+    rewriteUnits([removed, start, &position](char16_t unit) -> int {
+      return (position++ >= start && unit == removed) ? NO_UNIT : unit;
+    });
     return;
   }
   const int l = static_cast<int>(patternLength);
@@ -212,7 +213,7 @@ void WideString::removeAll(const WideString& pattern, int start) {
 }
 
 void WideString::toUpper() {
-  for (char16_t& unit : units_) {
+  for (char16_t& unit : changeText()) {
     if (unit >= u'a' && unit <= u'z') {
       unit = static_cast<char16_t>(unit - 0x20);
     }
@@ -220,7 +221,7 @@ void WideString::toUpper() {
 }
 
 void WideString::toLower() {
-  for (char16_t& unit : units_) {
+  for (char16_t& unit : changeText()) {
     if (unit >= u'A' && unit <= u'Z') {
       unit = static_cast<char16_t>(unit + 0x20);
     }
@@ -228,17 +229,19 @@ void WideString::toLower() {
 }
 
 double WideString::toNumber() const {
-  char small[NUMBER_TEXT_CAPACITY];
-  std::string large;
-  char* bytes = small;
-  if (units_.size() > sizeof small) {
-    large.resize(units_.size());
-    bytes = large.data();
+  if (memo_.valueKnown) {
+    return memo_.value;
   }
-  for (std::size_t i = 0; i < units_.size(); ++i) {
-    bytes[i] = static_cast<char>(units_[i] & 0xFF);
+  const std::u16string& units = text();
+  if (std::optional<double> value = parseUnitsExactly(units)) {
+    return *value;
   }
-  return parseDecimal(std::string_view(bytes, units_.size()));
+  // The general case: the low bytes as a byte string, read by the C rules.
+  std::string bytes(units.size(), '\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    bytes[i] = static_cast<char>(units[i] & 0xFF);
+  }
+  return parseDecimal(bytes);
 }
 
 void WideString::clear() {
@@ -248,22 +251,26 @@ void WideString::clear() {
     units_.clear();
   }
   hasArray_ = false;
+  memo_ = NumberMemo();
 }
 
 void WideString::setNumber(double value) {
-  char buffer[NUMBER_TEXT_CAPACITY];
-  std::string_view text = formatFixed(value, buffer);
-  units_.resize(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    units_[i] = static_cast<char16_t>(text[i]);
-  }
   hasArray_ = true;
+  if (std::optional<double> readBack = readBackOfFixed(value)) {
+    // The text can wait: the value it reads back as is already known.
+    memo_ = NumberMemo{true, true, value, *readBack};
+    return;
+  }
+  char buffer[NUMBER_TEXT_CAPACITY];
+  const FixedText fixed = formatFixedText(value, buffer);
+  copyBytes(fixed.text, units_);
+  memo_ = NumberMemo{false, fixed.readBack.has_value(), value, fixed.readBack.value_or(0.0)};
 }
 
 void WideString::writeTo(std::ostream& out) const {
   char chunk[256];
   std::size_t filled = 0;
-  for (char16_t unit : units_) {
+  for (char16_t unit : text()) {
     chunk[filled++] = static_cast<char>(unit & 0xFF);
     if (filled == sizeof chunk) {
       out.write(chunk, static_cast<std::streamsize>(filled));
@@ -274,10 +281,21 @@ void WideString::writeTo(std::ostream& out) const {
 }
 
 void WideString::assignUnits(std::u16string_view units) {
-  units_.assign(units);
+  changeText().assign(units);
   hasArray_ = true;
 }
 
+void WideString::writePendingText() const {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  copyBytes(formatFixed(memo_.written, buffer), units_);
+  memo_.textPending = false;
+}
+
+std::u16string& WideString::changeText() {
+  text();
+  memo_ = NumberMemo();
+  return units_;
+}
 
 std::ostream& operator<<(std::ostream& out, const WideString& text) {
   text.writeTo(out);

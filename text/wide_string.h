@@ -41,7 +41,7 @@ class WideString {
   void assignBytes(const char* bytes, std::size_t size);
 
   /// Returns the number of units of text.
-  int length() const { return static_cast<int>(units_.size()); }
+  int length() const { return static_cast<int>(text().size()); }
   /// Returns the array size: length + 1, or 0 when the string holds no array.
   int capacity() const { return hasArray_ ? length() + 1 : 0; }
   /// Returns the unit at `index`, or a shared zero unit outside the text.
@@ -49,7 +49,7 @@ class WideString {
   /// Returns the unit at `index`, or 0 outside the text.
   char16_t at(int index) const;
   /// Returns true when both texts have the same length and the same units.
-  bool equals(const WideString& other) const { return units_ == other.units_; }
+  bool equals(const WideString& other) const { return text() == other.text(); }
   /// Replaces this string with a copy of `other`; returns this string.
   WideString& assign(const WideString& other);
   /// Returns this text followed by `other`'s text; neither operand changes.
@@ -95,24 +95,50 @@ class WideString {
   static constexpr int NO_UNIT = -1;
 
   /// Returns the units as a view, valid until the string next changes.
-  std::u16string_view view() const { return units_; }
+  std::u16string_view view() const { return text(); }
 
  private:
-  std::u16string units_;
+  /// The units, with a number's text written out first if it is pending.
+  const std::u16string& text() const {
+    if (memo_.textPending) {
+      writePendingText();
+    }
+    return units_;
+  }
+  void writePendingText() const;
+  /// The units for changing them: pending text written out, and whatever
+  /// was known of the old text as a number forgotten.
+  std::u16string& changeText();
+
+  mutable std::u16string units_;
   bool hasArray_ = false;
+
+  /// A string written by `setNumber` remembers the value its text reads
+  /// back as, and may put off writing the text itself until someone looks
+  /// at it: the engine mostly writes numbers only to read them back.
+  struct NumberMemo {
+    bool textPending = false;  // units_ still lacks the "%f" text of `written`
+    bool valueKnown = false;   // `toNumber` is `value`
+    double written = 0.0;
+    double value = 0.0;
+  };
+  mutable NumberMemo memo_;
 };
 
 template <typename Rewrite>
 void WideString::rewriteUnits(Rewrite rewrite) {
+  std::u16string& units = changeText();
+  char16_t* data = units.data();
+  const std::size_t size = units.size();
   std::size_t kept = 0;
-  for (char16_t unit : units_) {
-    const int replacement = rewrite(unit);
+  for (std::size_t i = 0; i < size; ++i) {
+    const int replacement = rewrite(data[i]);
     if (replacement != NO_UNIT) {
-      units_[kept++] = static_cast<char16_t>(replacement);
+      data[kept++] = static_cast<char16_t>(replacement);
     }
   }
-  if (kept != units_.size()) {
-    units_.resize(kept);
+  if (kept != size) {
+    units.resize(kept);
     if (kept == 0) {
       hasArray_ = false;  // rebuilt from nothing, as a removal leaves it
     }

@@ -233,3 +233,51 @@ TEST(WideStringTest, ReadLineDropsCarriageReturnOfFinalLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A string written from a number remembers its value; every way of
+// changing the text must make it read the text again.
+TEST(WideStringTest, ChangedTextIsReadAgain) {
+  struct Case {
+    const char* name;
+    void (*change)(WideString&);
+    double expected;
+  } cases[] = {
+      {"write through at", [](WideString& s) { s.at(0) = u'2'; }, 2.5},
+      {"append", [](WideString& s) { s.append(WideString("5")); }, 1.5000005},
+      {"append unit", [](WideString& s) { s.appendUnit(u'7'); }, 1.5000007},
+      {"erase", [](WideString& s) { s.eraseAt(0); }, 0.5},
+      {"insert", [](WideString& s) { s.insertAt(0, WideString("-")); }, -1.5},
+      {"replace", [](WideString& s) { s.replaceAll(WideString('1'), WideString('3')); }, 3.5},
+      {"remove", [](WideString& s) { s.removeAll(WideString('1'), 0); }, 0.5},
+      {"assign", [](WideString& s) { s.assign(WideString("4")); }, 4},
+      {"clear", [](WideString& s) { s.clear(); }, 0},
+      {"bytes", [](WideString& s) { s.assignBytes("8", 1); }, 8},
+      {"units", [](WideString& s) { s.assignUnits(u"9.25"); }, 9.25},
+      {"rewrite", [](WideString& s) { s.rewriteUnits([](char16_t u) -> int { return u == u'1' ? u'6' : u; }); }, 6.5},
+  };
+  for (const Case& c : cases) {
+    WideString text(1.5);
+    EXPECT_EQ(text.toNumber(), 1.5);
+    c.change(text);
+    EXPECT_EQ(text.toNumber(), c.expected) << c.name;
+  }
+  WideString source(2.25);
+  WideString copy(source);
+  EXPECT_EQ(copy.toNumber(), 2.25);
+  WideString moved(std::move(copy));
+  EXPECT_EQ(moved.toNumber(), 2.25);
+  EXPECT_EQ(copy.toNumber(), 0.0);
+}
+
+TEST(WideStringTest, UnitsBeyondOneByteReadByTheirLowByte) {
+  WideString text("1");
+  text.appendUnit(static_cast<char16_t>(0x0135));  // low byte '5'
+  EXPECT_EQ(text.toNumber(), 15.0);
+  WideString minus(static_cast<char16_t>(0x012D));  // low byte '-'
+  minus.appendUnit(u'2');
+  EXPECT_EQ(minus.toNumber(), -2.0);
+}
+
+}  // namespace

@@ -4,20 +4,15 @@
 
 #include "text/number_text.h"
 
-VariableStore::~VariableStore() {
-  // Freed one node after another: a run may create millions of variables,
-  // far too many to free by recursion.
-  Variable* node = first_;
-  while (node != nullptr) {
-    Variable* next = node->next;
-    delete node;
-    node = next;
-  }
-}
+namespace {
+
+/// Variables per block of nodes.
+constexpr std::size_t BLOCK_SIZE = 256;
+
+}  // namespace
 
 Variable* VariableStore::find(const WideString& name) const {
-  auto found = index_.find(name.view());
-  return found == index_.end() ? nullptr : found->second;
+  return index_.find(name.view());
 }
 
 void VariableStore::set(const WideString& name, double value) {
@@ -58,7 +53,13 @@ void VariableStore::show(std::ostream& out) const {
 }
 
 Variable* VariableStore::append(const WideString& name, double value) {
-  Variable* node = new Variable{name, value, nullptr};
+  if (blocks_.empty() || usedInLastBlock_ == BLOCK_SIZE) {
+    blocks_.push_back(std::make_unique<Variable[]>(BLOCK_SIZE));
+    usedInLastBlock_ = 0;
+  }
+  Variable* node = &blocks_.back()[usedInLastBlock_++];
+  node->name = name;
+  node->value = value;
   if (last_ == nullptr) {
     first_ = node;
   } else {
@@ -66,6 +67,6 @@ Variable* VariableStore::append(const WideString& name, double value) {
   }
   last_ = node;
   // The node's name never changes, so the index can view its units.
-  index_.emplace(node->name.view(), node);
+  index_.insert(node);
   return node;
 }

@@ -2,10 +2,11 @@
 #define ZORVEX_VARIABLES_VARIABLE_STORE_H_
 
 #include <iosfwd>
-#include <string_view>
-#include <unordered_map>
+#include <memory>
+#include <vector>
 
 #include "text/wide_string.h"
+#include "variables/name_index.h"
 
 /// One named value of the run; nodes form a list in creation order.
 struct Variable {
@@ -16,13 +17,13 @@ struct Variable {
 
 /// The variables of one run: a list in creation order that always starts
 /// with the unnamed variable once anything has been stored, with an index
-/// beside it so that looking a name up does not walk the list.
+/// beside it so that looking a name up does not walk the list. Nodes are
+/// carved out of large blocks, which the store frees together.
 class VariableStore {
  public:
   VariableStore() = default;
   VariableStore(const VariableStore&) = delete;
   VariableStore& operator=(const VariableStore&) = delete;
-  ~VariableStore();
 
   /// Returns the first node (the unnamed variable), or null while empty.
   Variable* first() const { return first_; }
@@ -43,7 +44,9 @@ class VariableStore {
 
   Variable* first_ = nullptr;
   Variable* last_ = nullptr;
-  std::unordered_map<std::u16string_view, Variable*> index_;
+  NameIndex index_;
+  std::vector<std::unique_ptr<Variable[]>> blocks_;
+  std::size_t usedInLastBlock_ = 0;
 };
 
 #endif  // ZORVEX_VARIABLES_VARIABLE_STORE_H_
