@@ -1,9 +1,25 @@
 #include "console/fd_streams.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace {
+
+/// True when a call failed only because the descriptor is in non-blocking
+/// mode (set by whoever shares it with us) and is not ready yet.
+bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+/// Waits until `fd` is ready for `events`, as a blocking descriptor would.
+void waitUntilReady(int fd, short events) {
+  pollfd ready{fd, events, 0};
+  while (::poll(&ready, 1, -1) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
 
 FdInputBuffer::FdInputBuffer(int fd, std::size_t size) : fd_(fd), buffer_(size) {
   setg(buffer_.data(), buffer_.data(), buffer_.data());
@@ -18,9 +34,18 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
     return traits_type::to_int_type(*gptr());
   }
   ssize_t got;
-  do {
+  for (;;) {
     got = ::read(fd_, buffer_.data(), buffer_.size());
-  } while (got < 0 && errno == EINTR);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0 && wouldBlock(errno)) {
+      // Not the end of the input: the next line has not arrived yet.
+      waitUntilReady(fd_, POLLIN);
+      continue;
+    }
+    break;
+  }
   if (got <= 0) {
     // End of input, and also an input that cannot be read at all (a closed
     // descriptor): either way nothing more will arrive.
@@ -98,6 +123,12 @@ bool FdOutputBuffer::writeAll(const char* data, std::size_t size) {
     const ssize_t written = ::write(fd_, data, size);
     if (written < 0) {
       if (errno == EINTR) {
+        continue;
+      }
+      if (wouldBlock(errno)) {
+        // A full pipe in non-blocking mode is not a failure: its reader
+        // has only fallen behind.
+        waitUntilReady(fd_, POLLOUT);
         continue;
       }
       error_ = errno;

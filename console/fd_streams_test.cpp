@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -89,6 +91,58 @@ TEST(FdStreamsTest, WriteFailureIsReportedWithItsReason) {
   EXPECT_EQ(buffer.error(), ENOSPC);
   EXPECT_EQ(writeFailure(out), "No space left on device");
   ::close(full);
+}
+
+// A descriptor shared with another program may have been switched to
+// non-blocking mode; "not ready yet" is then neither the end of the input
+// nor a failed write.
+TEST(FdStreamsTest, NonBlockingInputWaitsForTheNextLine) {
+  Pipe pipe;
+  ::fcntl(pipe.read, F_SETFL, ::fcntl(pipe.read, F_GETFL) | O_NONBLOCK);
+  std::thread writer([&pipe] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(::write(pipe.write, "1+1\n", 4), 4);
+    ::close(pipe.write);
+    pipe.write = -1;
+  });
+  FdInputBuffer buffer(pipe.read);
+  std::istream in(&buffer);
+  std::string line;
+  EXPECT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line, "1+1");
+  EXPECT_FALSE(std::getline(in, line));  // the real end of the input
+  writer.join();
+}
+
+TEST(FdStreamsTest, NonBlockingOutputWaitsForASlowReader) {
+  Pipe pipe;
+  ::fcntl(pipe.write, F_SETFL, ::fcntl(pipe.write, F_GETFL) | O_NONBLOCK);
+  // Fill the pipe, so that the buffer's first write finds it full.
+  std::string filler(4096, 'f');
+  std::size_t filled = 0;
+  for (ssize_t put; (put = ::write(pipe.write, filler.data(), filler.size())) > 0;) filled += put;
+  ASSERT_EQ(errno, EAGAIN);
+
+  const std::string text(1 << 20, '7');
+  std::string received;
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(pipe.read, chunk, sizeof chunk)) > 0;) received.append(chunk, got);
+  });
+  {
+    FdOutputBuffer buffer(pipe.write, /*deferred=*/true);
+    std::ostream out(&buffer);
+    out << text;
+    pushOutput(out);
+    EXPECT_FALSE(out.bad());
+    EXPECT_EQ(buffer.error(), 0);
+  }
+  ::close(pipe.write);
+  pipe.write = -1;
+  reader.join();
+  EXPECT_EQ(received.size(), filled + text.size());
+  EXPECT_EQ(received.substr(filled), text);
 }
 
 }  // namespace
