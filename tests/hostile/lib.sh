@@ -1,0 +1,120 @@
+# Shared by the hostile-input test groups; sourced, not run.
+#
+# A group script is started as: bash GROUP.sh PATH-TO-ZORVEX SOURCE-ROOT
+# Each case runs the program once and compares its standard output, standard
+# error and exit status with what the calculator's rules make of the input.
+# The script prints one line per failed case and a closing count, and exits
+# non-zero when any case failed.
+
+set -u
+program=$1
+root=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+# The exact standard output of a run on empty input: the banner and the
+# first prompt. Every run starts with it.
+start_file=$root/tests/transcripts/console_end_of_input_empty.out
+if [ ! -f "$start_file" ]; then
+  echo "missing $start_file (the banner and first prompt)"
+  exit 1
+fi
+
+# fail NAME WHY...: records a failed case; a case that fails in several
+# ways counts once.
+last_failed=
+fail() {
+  local name=$1
+  shift
+  echo "FAIL $name: $*"
+  if [ "$name" != "$last_failed" ]; then
+    failed=$((failed + 1))
+    last_failed=$name
+  fi
+}
+
+# dialogue RESULT...: writes the standard output of a run whose lines print
+# these results in order and which then meets the end of its input.
+dialogue() {
+  cat "$start_file"
+  local result
+  for result in "$@"; do
+    printf '= %s\n> ' "$result"
+  done
+}
+
+# compare NAME WHAT EXPECTED-FILE ACTUAL-FILE: fails the case when the files
+# differ, showing the start of the difference.
+compare() {
+  if ! cmp -s "$3" "$4"; then
+    fail "$1" "$2 differs (expected, then actual):"
+    diff <(od -c "$3" | tail -n 12) <(od -c "$4" | tail -n 12) | head -n 24
+    return 1
+  fi
+  return 0
+}
+
+# check NAME INPUT ERRORS RESULT...
+#   INPUT and ERRORS are printf formats (\n, \000, \xHH ...): the bytes of
+#   standard input and the exact standard error. The run must exit 0 and
+#   print the RESULTs, one "= " line per evaluated line.
+check() {
+  local name=$1 input=$2 errors=$3
+  shift 3
+  printf "$input" >"$work/in"
+  printf "$errors" >"$work/err.expected"
+  dialogue "$@" >"$work/out.expected"
+  check_files "$name" "$work/in" "$work/out.expected" "$work/err.expected" 0
+}
+
+# check_files NAME INPUT-FILE OUT-FILE ERR-FILE CODE: runs the program on
+# INPUT-FILE and compares all three outcomes.
+check_files() {
+  local name=$1 input=$2 out=$3 err=$4 code=$5 status
+  "$program" <"$input" >"$work/out" 2>"$work/err"
+  status=$?
+  local ok=0
+  [ "$status" = "$code" ] || { fail "$name" "exit status $status, expected $code"; ok=1; }
+  compare "$name" "standard output" "$out" "$work/out" || ok=1
+  compare "$name" "standard error" "$err" "$work/err" || ok=1
+  [ $ok = 0 ] && passed=$((passed + 1))
+  return 0
+}
+
+# check_either NAME INPUT ERRORS RESULTS-A RESULTS-B: as check, but the
+# printed values may be either of two blank-separated lists (the sign of a
+# NaN is the platform's).
+check_either() {
+  local name=$1 status
+  printf "$2" >"$work/in"
+  printf "$3" >"$work/err.expected"
+  "$program" <"$work/in" >"$work/out" 2>"$work/err"
+  status=$?
+  dialogue $4 >"$work/out.a"
+  dialogue $5 >"$work/out.b"
+  if [ "$status" != 0 ]; then
+    fail "$name" "exit status $status, expected 0"
+  elif ! cmp -s "$work/out" "$work/out.a" && ! cmp -s "$work/out" "$work/out.b"; then
+    fail "$name" "standard output is neither '= $4' nor '= $5':"
+    tail -c 200 "$work/out" | od -c | tail -n 6
+  elif compare "$name" "standard error" "$work/err.expected" "$work/err"; then
+    passed=$((passed + 1))
+  fi
+}
+
+# repeat TEXT COUNT: prints TEXT COUNT times, with nothing between.
+repeat() {
+  local i
+  for ((i = 0; i < $2; i++)); do
+    printf '%s' "$1"
+  done
+}
+
+# finish: prints the closing count and exits with the group's status.
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" = 0 ]
+  exit
+}
