@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Measures what one line of 100 MB costs: wall time and peak resident memory
+# (from /usr/bin/time -v) for a line of blanks ending in 1+1, one of digits
+# and one of letters, none with a line feed, beside an empty run. It prints
+# figures and fails only when a run fails; the hostile tests check results.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ ! -x /usr/bin/time ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq time >/dev/null
+fi
+
+build=build-valgrind
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target zorvex >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+size=100000000
+
+# measure NAME FILE: runs the program on FILE and prints its figures.
+measure() {
+  /usr/bin/time -v -o "$work/err" "$build/zorvex" <"$2" >/dev/null 2>&1 || {
+    echo "huge line: the run on $1 failed"
+    cat "$work/err"
+    exit 1
+  }
+  local wall rss
+  wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/err")
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/err")
+  printf 'huge line: %-34s wall %s, peak RSS %s KiB\n' "$1" "$wall" "$rss"
+}
+
+: >"$work/empty"
+measure "empty input" "$work/empty"
+{ head -c $((size - 3)) /dev/zero | tr '\0' ' '; printf '1+1'; } >"$work/line"
+measure "100 MB: blanks, then 1+1" "$work/line"
+head -c $size /dev/zero | tr '\0' '7' >"$work/line"
+measure "100 MB: digits (one number)" "$work/line"
+head -c $size /dev/zero | tr '\0' 'x' >"$work/line"
+measure "100 MB: letters (one name)" "$work/line"
