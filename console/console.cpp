@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/fd_streams.h"
+#include "console/line_editor.h"
 #include "console/screens.h"
 #include "engine/calculator.h"
 #include "text/number_text.h"
@@ -21,7 +22,7 @@ int reportWriteFailure(std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int runConsole(std::istream& in, std::ostream& out, std::ostream& err) {
+int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEditor* editor) {
   Calculator calculator(out, err);
   WideString line;
   printBanner(out);
@@ -31,18 +32,27 @@ int runConsole(std::istream& in, std::ostream& out, std::ostream& err) {
   const WideString showVarsCommand("SHOWVARS");
   const WideString showFuncsCommand("SHOWFUNCS");
   char number[NUMBER_TEXT_CAPACITY];
+  const char* const prompt = "> ";
 
   for (;;) {
-    out << "> ";
-    if (!lineWaiting(in)) {
-      // About to wait for input: whoever reads our output must see the
-      // prompt and every answer so far before typing the next line.
+    if (editor == nullptr) {
+      out << prompt;
+      if (!lineWaiting(in)) {
+        // About to wait for input: whoever reads our output must see the
+        // prompt and every answer so far before typing the next line.
+        pushOutput(out);
+      }
+    } else {
+      // The editor draws the prompt straight on the terminal, so every
+      // answer so far must be on the screen before it.
       pushOutput(out);
     }
     if (out.bad()) {
       return reportWriteFailure(out, err);
     }
-    if (!readLine(in, line)) {
+    const bool gotLine = editor == nullptr ? static_cast<bool>(readLine(in, line))
+                                           : editor->readLine(prompt, line);
+    if (!gotLine) {
       break;  // end of input with nothing read: leave as EXIT does
     }
     line.toUpper();

@@ -1,10 +1,12 @@
 #include <unistd.h>
 
 #include <istream>
+#include <memory>
 #include <ostream>
 
 #include "console/console.h"
 #include "console/fd_streams.h"
+#include "console/line_editor.h"
 
 int main() {
   // On a terminal every line is written as soon as it is complete; into a
@@ -19,5 +21,8 @@ int main() {
   std::istream in(&inBuffer);
   std::ostream out(&outBuffer);
   std::ostream err(&errBuffer);
-  return runConsole(in, out, err);
+  // Declared after the buffers so that it is ended first, handing the
+  // terminal back in its own settings before the last output is written.
+  std::unique_ptr<LineEditor> editor = makeTerminalLineEditor();
+  return runConsole(in, out, err, editor.get());
 }

@@ -1,0 +1,41 @@
+# Line editing and history at a terminal, through libedit when it is there.
+#
+# libedit is found through pkg-config (Debian's libedit-dev). Without it the
+# program is built all the same and reads every input plainly; with it the
+# editor is used only when standard input and standard output are both
+# terminals, so pipes and files see no difference either way.
+#
+# Included after the zorvex_console target is defined.
+
+option(ZORVEX_LINE_EDITING "Edit lines with libedit at a terminal when libedit is found" ON)
+
+target_sources(zorvex_console PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../console/line_editor.cpp)
+
+set(ZORVEX_HAVE_LIBEDIT OFF)
+if(ZORVEX_LINE_EDITING)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(LIBEDIT QUIET IMPORTED_TARGET libedit)
+  endif()
+  if(LIBEDIT_FOUND)
+    set(ZORVEX_HAVE_LIBEDIT ON)
+  endif()
+endif()
+
+if(ZORVEX_HAVE_LIBEDIT)
+  message(STATUS "Line editing: on (libedit ${LIBEDIT_VERSION})")
+  target_link_libraries(zorvex_console PRIVATE PkgConfig::LIBEDIT)
+  target_compile_definitions(zorvex_console PRIVATE ZORVEX_HAVE_LIBEDIT)
+elseif(ZORVEX_LINE_EDITING)
+  message(STATUS "Line editing: off (libedit not found; install libedit-dev and pkg-config for it)")
+else()
+  message(STATUS "Line editing: off (ZORVEX_LINE_EDITING is OFF)")
+endif()
+
+# The program at a real terminal, driven through tmux: recall with the up
+# arrow, and the same screen as without the editor for plain lines.
+if(ZORVEX_BUILD_TESTS AND ZORVEX_HAVE_LIBEDIT)
+  add_test(NAME terminal
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tests/terminal_test.sh $<TARGET_FILE:zorvex>)
+  set_tests_properties(terminal PROPERTIES SKIP_RETURN_CODE 77)
+endif()

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# Drives the program at a real terminal (a tmux pane) the way a person
+# does, and checks the screen.
+#
+# Usage: tests/terminal_test.sh PROGRAM [PLAIN-PROGRAM]
+#
+# PROGRAM must have been built with line editing. Three dialogues:
+#   1. recall: type 1+2 and 3*4, bring 1+2 back with the up arrow (twice)
+#      and run it again, then exit; the screen must show exactly the banner
+#      and those lines, and the program must end with status 0.
+#   2. plain lines (blanks, a tab, an error line, a command) and Ctrl-D: the
+#      screen must be the same as the one PLAIN-PROGRAM shows for the same
+#      keys, where PLAIN-PROGRAM reads without an editor. Without it,
+#      PROGRAM itself is used with its input through a pipe (`cat |`),
+#      which turns the editor off while the terminal still echoes the keys.
+#   3. plain lines with standard output into a file: the file must hold the
+#      same bytes as for the same lines from a pipe.
+# Exits 77 (skipped) when tmux is not installed.
+set -u
+
+program=$1
+plain=${2:-}
+if ! command -v tmux >/dev/null 2>&1; then
+  echo "terminal_test: tmux is not installed; skipped"
+  exit 77
+fi
+
+socket="zorvex-terminal-test-$$"
+work=$(mktemp -d)
+trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+tmux_() { tmux -L "$socket" -f /dev/null "$@"; }
+
+# start NAME COMMAND: opens a pane of 80x50 running COMMAND. When it ends,
+# the pane's shell writes a closing line with its status right after its
+# last output (no line feed of its own first), then waits to be read.
+start() {
+  tmux_ new-session -d -s "$1" -x 80 -y 50 \
+    "$2; printf '[ended with status %d]\n' \$?; exec sleep 600"
+}
+
+# screen NAME: the pane's text, from the first line that scrolled off it,
+# without blank lines at the end.
+screen() {
+  tmux_ capture-pane -p -S - -t "$1" | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'
+}
+
+# wait_for NAME TEST: waits up to ten seconds until TEST (a shell function
+# given the screen on standard input) succeeds.
+wait_for() {
+  local i
+  for ((i = 0; i < 500; i++)); do
+    if screen "$1" | "$2"; then
+      return 0
+    fi
+    sleep 0.02
+  done
+  echo "terminal_test: timed out in $1 waiting for $2; the screen:"
+  screen "$1" | sed 's/^/  | /'
+  return 1
+}
+
+# A fresh prompt is waiting when the last line is the prompt alone and the
+# number of prompt lines has grown to $prompts.
+prompts=0
+prompt_waiting() {
+  local text
+  text=$(cat)
+  [ "$(printf '%s\n' "$text" | tail -n 1)" = ">" ] &&
+    [ "$(printf '%s\n' "$text" | grep -c '^>')" -ge "$prompts" ]
+}
+ended() { grep -q '\[ended with status [0-9]*\]$'; }
+
+# editing NAME: waits until the pane's terminal is in the editor's
+# character-at-a-time mode, so that no key meets the line discipline first.
+editing() {
+  local tty i
+  tty=$(tmux_ display-message -p -t "$1" '#{pane_tty}')
+  for ((i = 0; i < 500; i++)); do
+    if stty -F "$tty" 2>/dev/null | grep -q -- '-icanon'; then
+      return 0
+    fi
+    sleep 0.02
+  done
+  echo "terminal_test: the editor in $1 never took the terminal"
+  return 1
+}
+
+# dialogue NAME COMMAND EDITS STEP...: runs COMMAND and takes each STEP
+# after the next prompt has appeared (and, when EDITS is yes, the editor
+# has taken the terminal). A step "type:TEXT" types TEXT literally and
+# presses Enter; a step "keys:LIST" sends the tmux key names in LIST.
+dialogue() {
+  local name=$1 command=$2 edits=$3
+  shift 3
+  start "$name" "$command" || return 1
+  prompts=1
+  local step
+  for step in "$@"; do
+    wait_for "$name" prompt_waiting || return 1
+    if [ "$edits" = yes ]; then
+      editing "$name" || return 1
+    fi
+    case $step in
+      type:*) tmux_ send-keys -t "$name" -l "${step#type:}" && tmux_ send-keys -t "$name" Enter ;;
+      # shellcheck disable=SC2086  # a key list is several words
+      keys:*) tmux_ send-keys -t "$name" ${step#keys:} ;;
+    esac
+    prompts=$((prompts + 1))
+  done
+  wait_for "$name" ended || return 1
+  screen "$name" >"$work/$name.screen"
+}
+
+check() {
+  if "$@"; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+  fi
+}
+
+# The banner as the terminal shows it: trailing blanks are not kept.
+"$program" </dev/null | sed -e 's/ *$//' -e '$d' >"$work/banner"
+
+recall() {
+  dialogue recall "$program" yes "type:1+2" "type:3*4" "keys:Up Up Enter" "type:exit" || return 1
+  {
+    cat "$work/banner"
+    printf '%s\n' "> 1+2" "= 3" "> 3*4" "= 12" "> 1+2" "= 3" "> exit" "[ended with status 0]"
+  } >"$work/recall.expected"
+  if ! cmp -s "$work/recall.expected" "$work/recall.screen"; then
+    echo "terminal_test: recall: the screen differs from the expected one:"
+    diff "$work/recall.expected" "$work/recall.screen"
+    return 1
+  fi
+}
+
+plain_lines() {
+  local reference=$plain
+  [ -n "$reference" ] || reference="cat | $program"
+  local steps=("type:1+2" "type:  x = 2 * (3+4)" $'type:2\t*3' "type:y+1" "type:showvars"
+    "type:Help me" "keys:C-d")
+  dialogue edited "$program" yes "${steps[@]}" || return 1
+  dialogue plain "$reference" no "${steps[@]}" || return 1
+  local ok=0
+  if ! diff "$work/plain.screen" "$work/edited.screen" >"$work/plain.diff"; then
+    echo "terminal_test: plain lines: the screen differs from the one without the editor:"
+    cat "$work/plain.diff"
+    ok=1
+  fi
+  # Guard against two equally wrong screens.
+  local line
+  for line in "= 3" "= 14" "= 6" "Error: Variable 'y' is undeclared. It is used as 0.0 ." \
+    "> showvars" "> [ended with status 0]"; do
+    if ! grep -qxF "$line" "$work/edited.screen"; then
+      echo "terminal_test: plain lines: the screen lacks the line \"$line\""
+      ok=1
+    fi
+  done
+  return $ok
+}
+
+# Standard output into a file while the keys come from the terminal: no
+# editor, so the file must hold exactly what the same lines give from a pipe.
+redirected_output() {
+  local lines=("1+2" "  x = 2 * (3+4)" "y+1" "showvars")
+  start redirected "$program >$work/redirected.out" || return 1
+  local line
+  for line in "${lines[@]}"; do
+    tmux_ send-keys -t redirected -l "$line" && tmux_ send-keys -t redirected Enter
+  done
+  tmux_ send-keys -t redirected C-d
+  wait_for redirected ended || return 1
+  printf '%s\n' "${lines[@]}" | "$program" >"$work/redirected.expected" 2>/dev/null
+  if ! cmp -s "$work/redirected.expected" "$work/redirected.out"; then
+    echo "terminal_test: output into a file: it differs from the output for a pipe:"
+    diff "$work/redirected.expected" "$work/redirected.out"
+    return 1
+  fi
+}
+
+check recall
+check plain_lines
+check redirected_output
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
