@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Checks what a user installs: `cmake --install` into a scratch prefix, and
+# the .deb that `cpack -G DEB` makes, unpacked with dpkg -x into a scratch
+# root. Each must hold bin/zorvex and share/man/man1/zorvex.1; the installed
+# program must answer a short dialogue exactly, and the installed page must
+# render cleanly.
+#
+# Usage: tests/package_test.sh BUILD-DIRECTORY
+# Needs cmake, cpack and dpkg-deb; the page check needs groff and man.
+set -u
+
+build=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passes=0
+failures=0
+
+fail() {
+  echo "package_test: $*"
+  return 1
+}
+
+# The dialogue: an assignment, a use of it, an implicit product, an
+# undeclared variable (its error line on standard error) and EXIT. The
+# answers are written out here, so that a wrong program cannot pass by
+# agreeing with itself.
+printf 'x=2*(3+4)\nx/4\n2pi\ny+1\nexit\n' >"$work/dialogue.in"
+printf '> = 14\n> = 3.5\n> = 6.28318\n> = 1\n> ' >"$work/answers"
+printf "Error: Variable 'y' is undeclared. It is used as 0.0 .\n" >"$work/dialogue.err"
+
+# The banner, as the program in the build tree prints it before its first
+# prompt; the installed program must print the same, then the answers.
+"$build/zorvex" </dev/null | head -c -2 >"$work/dialogue.out"
+cat "$work/answers" >>"$work/dialogue.out"
+
+# run_dialogue PROGRAM: the program must print exactly the banner and the
+# answers above, the error line on standard error, and end with status 0.
+run_dialogue() {
+  local program=$1 ok=0
+  "$program" <"$work/dialogue.in" >"$work/out" 2>"$work/err"
+  local status=$?
+  [ "$status" -eq 0 ] || { fail "$program exited with status $status"; ok=1; }
+  if ! cmp -s "$work/out" "$work/dialogue.out"; then
+    fail "$program: standard output differs:"
+    diff "$work/dialogue.out" "$work/out"
+    ok=1
+  fi
+  if ! cmp -s "$work/err" "$work/dialogue.err"; then
+    fail "$program: standard error differs:"
+    diff "$work/dialogue.err" "$work/err"
+    ok=1
+  fi
+  return $ok
+}
+
+# check_tree ROOT: ROOT/bin/zorvex and ROOT/share/man/man1/zorvex.1 are
+# there, the program answers the dialogue and the page renders.
+check_tree() {
+  local root=$1 ok=0
+  [ -x "$root/bin/zorvex" ] || { fail "no executable $root/bin/zorvex"; return 1; }
+  [ -f "$root/share/man/man1/zorvex.1" ] || { fail "no manual page $root/share/man/man1/zorvex.1"; return 1; }
+  run_dialogue "$root/bin/zorvex" || ok=1
+  if ! sh "$here/manpage_test.sh" "$root/share/man/man1/zorvex.1" >"$work/page" 2>&1; then
+    fail "the installed manual page does not render cleanly:"
+    cat "$work/page"
+    ok=1
+  fi
+  return $ok
+}
+
+install_prefix() {
+  if ! cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
+    cat "$work/install.log"
+    fail "cmake --install failed"
+    return 1
+  fi
+  check_tree "$work/prefix"
+}
+
+debian_package() {
+  if ! (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb") >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    fail "cpack -G DEB failed"
+    return 1
+  fi
+  local debs=("$work"/deb/*.deb)
+  [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { fail "cpack made no single .deb: ${debs[*]}"; return 1; }
+  local deb=${debs[0]} ok=0
+  dpkg-deb --field "$deb" >"$work/fields"
+  local field
+  for field in "Package: zorvex" "Architecture: $(dpkg --print-architecture)" "Section: math"; do
+    grep -qx "$field" "$work/fields" || { fail "the package lacks the field \"$field\""; ok=1; }
+  done
+  grep -q '^Version: [0-9]' "$work/fields" || { fail "the package has no version"; ok=1; }
+  grep -q '^Maintainer: .' "$work/fields" || { fail "the package has no maintainer"; ok=1; }
+  grep -q '^Description: .' "$work/fields" || { fail "the package has no description"; ok=1; }
+  # Each shared library the program needs must come with a dependency.
+  local needed
+  needed=$(objdump -p "$build/zorvex" 2>/dev/null | awk '/NEEDED/ {print $2}')
+  if printf '%s\n' "$needed" | grep -q '^libedit\.so'; then
+    grep -q '^Depends:.*libedit2' "$work/fields" || { fail "the program needs libedit but the package does not depend on libedit2"; ok=1; }
+  fi
+  grep -q '^Depends:.*libc6' "$work/fields" || { fail "the package does not depend on libc6"; ok=1; }
+  # Nothing but the program and its page, and both owned by root.
+  dpkg-deb --contents "$deb" >"$work/contents"
+  if awk '$1 !~ /^d/ {print $6}' "$work/contents" | sort | grep -vx -e ./usr/bin/zorvex -e ./usr/share/man/man1/zorvex.1 | grep -q .; then
+    fail "the package holds unexpected files:"
+    cat "$work/contents"
+    ok=1
+  fi
+  if awk '{print $2}' "$work/contents" | grep -vqx root/root; then
+    fail "the package holds files not owned by root"
+    ok=1
+  fi
+  dpkg -x "$deb" "$work/root" || { fail "dpkg -x failed"; return 1; }
+  check_tree "$work/root/usr" || ok=1
+  return $ok
+}
+
+for check in install_prefix debian_package; do
+  if "$check"; then
+    passes=$((passes + 1))
+  else
+    echo "package_test: $check failed"
+    failures=$((failures + 1))
+  fi
+done
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
