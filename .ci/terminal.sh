@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Line editing at a terminal. Builds the program twice, with libedit and as
+# it is built where libedit is missing, then
+#   - drives both in tmux: recall with the up arrow, and the same screen for
+#     plain lines with and without the editor;
+#   - checks that both give the same bytes for every transcript input read
+#     from a file or a pipe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+command -v tmux >/dev/null 2>&1 || missing+=(tmux)
+command -v pkg-config >/dev/null 2>&1 || missing+=(pkg-config)
+dpkg -s libedit-dev >/dev/null 2>&1 || missing+=(libedit-dev)
+if [ "${#missing[@]}" -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B build-edit -DZORVEX_BUILD_TESTS=OFF -DZORVEX_LINE_EDITING=ON
+cmake --build build-edit -j2 --target zorvex
+# pkg-config finding no libraries at all is what a machine without
+# libedit-dev looks like to the build.
+PKG_CONFIG_LIBDIR=/nonexistent cmake -S . -B build-noedit -DZORVEX_BUILD_TESTS=OFF -DZORVEX_LINE_EDITING=ON
+cmake --build build-noedit -j2 --target zorvex
+
+if ! objdump -p build-edit/zorvex | grep -q 'NEEDED.*libedit'; then
+  echo "terminal: build-edit/zorvex is not linked with libedit" >&2
+  exit 1
+fi
+if objdump -p build-noedit/zorvex | grep -q 'NEEDED.*libedit'; then
+  echo "terminal: build-noedit/zorvex is linked with libedit" >&2
+  exit 1
+fi
+
+tests/terminal_test.sh build-edit/zorvex build-noedit/zorvex
+tests/piped_identity.sh build-edit/zorvex build-noedit/zorvex tests/transcripts/*.in
