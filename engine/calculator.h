@@ -14,22 +14,19 @@
 constexpr std::array<TokenKind, 10> operatorOrder = {
     '(', '|', TOKEN_FUNCTION, '^', '*', '/', ':', '+', '-', '='};
 
+/// Bit i marks operatorOrder[i], indexed by kind for kinds below 128.
+inline constexpr std::array<uint16_t, 128> OPERATOR_BITS = [] {
+  std::array<uint16_t, 128> table{};
+  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
+    table[static_cast<std::size_t>(operatorOrder[i])] = static_cast<uint16_t>(1u << i);
+  }
+  return table;
+}();
+
 /// Returns the bit of `kind` in a set of operatorOrder kinds (bit i for
 /// operatorOrder[i]), or 0 for any other kind.
 constexpr uint32_t operatorBit(TokenKind kind) {
-  switch (kind) {
-    case '(': return 1u << 0;
-    case '|': return 1u << 1;
-    case TOKEN_FUNCTION: return 1u << 2;
-    case '^': return 1u << 3;
-    case '*': return 1u << 4;
-    case '/': return 1u << 5;
-    case ':': return 1u << 6;
-    case '+': return 1u << 7;
-    case '-': return 1u << 8;
-    case '=': return 1u << 9;
-    default: return 0;
-  }
+  return (kind >= 0 && kind < 128) ? OPERATOR_BITS[static_cast<std::size_t>(kind)] : 0;
 }
 
 /// The expression engine: a table of MAX_TOKENS slots in which every line is
@@ -103,10 +100,6 @@ class Calculator {
   std::ostream& out_;
   std::ostream& err_;
   int usedSlots_ = 0;
-  /// The operatorOrder kinds (operatorBit) that the current line contains.
-  /// Reductions only ever remove operators, so the evaluator can skip every
-  /// kind missing from this set.
-  uint32_t presentKinds_ = 0;
 };
 
 #endif  // ZORVEX_ENGINE_CALCULATOR_H_

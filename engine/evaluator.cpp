@@ -1,5 +1,6 @@
 #include "engine/calculator.h"
 
+#include <bit>
 #include <cmath>
 #include <ostream>
 
@@ -10,13 +11,27 @@ bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind =
 }  // namespace
 
 double Calculator::reduceRange(int from, int to) {
-  for (TokenKind kind : operatorOrder) {
-    if ((presentKinds_ & operatorBit(kind)) == 0) {
-      continue;  // the line holds no operator of this kind
+  // Reductions never create an operator, so a kind missing from the range
+  // now stays missing and its search can be skipped.
+  // Nor does one ever appear before the first slot where its kind stood
+  // when the range was entered, so each search can start there.
+  int firstOfKind[operatorOrder.size()];
+  uint32_t kindsInRange = 0;
+  for (int i = rangeEnd(to) - 1, start = rangeStart(from); i >= start; --i) {
+    const uint32_t bit = operatorBit(tokens[i].kind);
+    if (bit != 0) {
+      kindsInRange |= bit;
+      firstOfKind[std::countr_zero(bit)] = i;
     }
-    // Reductions never create an operator, and the one at d is gone once
-    // reduced, so the next occurrence can only lie after d.
-    for (int d = findKind(kind, from, to); d != -1; d = findKind(kind, d + 1, to)) {
+  }
+  for (std::size_t k = 0; k < operatorOrder.size(); ++k) {
+    if ((kindsInRange & (1u << k)) == 0) {
+      continue;
+    }
+    const TokenKind kind = operatorOrder[k];
+    // The operator at d is gone once reduced, so the next occurrence of its
+    // kind can only lie after d.
+    for (int d = findKind(kind, firstOfKind[k], to); d != -1; d = findKind(kind, d + 1, to)) {
       if (isGroupOpener(kind)) {
         const int m = findMatchingClose(kind == '|' ? '|' : ')', d + 1, to);
         const double inside = reduceRange(d + 1, m);
@@ -82,7 +97,7 @@ double Calculator::takeOperand(int pos, bool leftwards) {
   }
   // Rightwards the search runs to the end of the table, whatever range is
   // being reduced, unless a closing bracket or bar stops it.
-  for (int p = pos; p < usedEnd(); ++p) {
+  for (int p = pos, end = usedEnd(); p < end; ++p) {
     const TokenKind kind = tokens[p].kind;
     if (kind == TOKEN_NUMBER) {
       tokens[p].kind = TOKEN_EMPTY;

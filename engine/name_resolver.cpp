@@ -15,7 +15,6 @@ void Calculator::resolveNames() {
     if (current.kind == '-' && next.kind == TOKEN_NUMBER) {
       next.text.setNumber(-next.text.toNumber());
       current.kind = '+';
-      presentKinds_ |= operatorBit('+');
     }
 
     // A name directly followed by a bracket is a function head.
@@ -23,7 +22,6 @@ void Calculator::resolveNames() {
       current.kind = TOKEN_FUNCTION;
       current.text.appendUnit(u'(');
       next.kind = TOKEN_EMPTY;
-      presentKinds_ |= operatorBit(TOKEN_FUNCTION);
     }
 
     // Any other name not being assigned to stands for its value, times a

@@ -12,13 +12,9 @@ bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') ||
 }  // namespace
 
 bool Calculator::tokenize(WideString& line) {
-  // Only the slots the previous line used can hold anything.
-  for (int i = 0; i < usedSlots_; ++i) {
-    tokens[i].kind = TOKEN_EMPTY;
-    tokens[i].text.clear();
-  }
-  usedSlots_ = 0;
-  presentKinds_ = 0;
+  // Slots the line fills are rewritten below; of the rest, only those the
+  // previous line used can hold anything.
+  const int previouslyUsed = usedSlots_;
   tokenCount = MAX_TOKENS;
 
   normalizeLine(line);
@@ -28,18 +24,19 @@ bool Calculator::tokenize(WideString& line) {
   const std::u16string_view units = line.view();
   int slot = -1;
   std::size_t i = 0;
+  bool fits = true;
   while (i < units.size()) {
     if (slot + 1 == MAX_TOKENS) {
-      usedSlots_ = MAX_TOKENS;
-      return false;
+      fits = false;
+      break;
     }
     ++slot;
     const char16_t unit = units[i];
     const bool letter = isLetter(unit);
     if (letter || isNumberCharacter(unit)) {
-      const auto sameClass = letter ? isLetter : isNumberCharacter;
       std::size_t end = i + 1;
-      while (end < units.size() && sameClass(units[end])) {
+      while (end < units.size() &&
+             (letter ? isLetter(units[end]) : isNumberCharacter(units[end]))) {
         ++end;
       }
       tokens[slot].kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
@@ -47,12 +44,16 @@ bool Calculator::tokenize(WideString& line) {
       i = end;
     } else {
       tokens[slot].kind = unit;
-      presentKinds_ |= operatorBit(unit);
+      tokens[slot].text.clear();
       ++i;
     }
   }
   usedSlots_ = slot + 1;
-  return true;
+  for (int rest = usedSlots_; rest < previouslyUsed; ++rest) {
+    tokens[rest].kind = TOKEN_EMPTY;
+    tokens[rest].text.clear();
+  }
+  return fits;
 }
 
 void Calculator::normalizeLine(WideString& line) {

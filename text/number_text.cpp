@@ -148,7 +148,8 @@ char* formatGeneralExactly(double value, char* out) {
   const Binary binary = decompose(magnitude);
   // Find the decimal exponent x with 10^14 <= magnitude * 10^(14 - x) < 10^15,
   // starting from an estimate and correcting it on the exact integers.
-  int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  const int binaryExponent = 63 - std::countl_zero(binary.mantissa) - binary.shift;
+  int exponent = (binaryExponent * 1233) >> 12;  // 1233 / 4096 is just above log10(2)
   uint64_t digits = 0;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int power = PRECISION - 1 - exponent;
@@ -217,27 +218,25 @@ char* formatGeneralExactly(double value, char* out) {
 /// number could go on.
 template <typename Char>
 std::optional<double> parseExactly(std::basic_string_view<Char> text) {
+  const std::size_t size = text.size();
   std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
+  const bool negative = size != 0 && text[0] == '-';
   if (negative) {
     ++i;
   }
   uint64_t mantissa = 0;
-  int significantDigits = 0;
+  int digits = 0;  // leading zeros included; more than 19 could overflow
   int decimals = 0;
-  bool point = false;
-  bool sawDigit = false;
-  for (; i < text.size(); ++i) {
+  int point = 0;
+  for (; i < size; ++i) {
     const unsigned c = static_cast<std::make_unsigned_t<Char>>(text[i]);
-    if (isDigit(c)) {
-      sawDigit = true;
-      if ((mantissa != 0 || c != '0') && ++significantDigits > 16) {
-        return std::nullopt;
-      }
-      mantissa = mantissa * 10 + (c - '0');
-      decimals += point ? 1 : 0;
-    } else if (c == '.' && !point) {
-      point = true;
+    const unsigned digit = c - '0';
+    if (digit < 10) {
+      mantissa = mantissa * 10 + digit;
+      ++digits;
+      decimals += point;
+    } else if (c == '.' && point == 0) {
+      point = 1;
     } else {
       if (c > 0xFF || c == 'e' || c == 'E' || c == 'x' || c == 'X') {
         return std::nullopt;
@@ -245,7 +244,7 @@ std::optional<double> parseExactly(std::basic_string_view<Char> text) {
       break;
     }
   }
-  if (!sawDigit || mantissa > MAX_EXACT_INTEGER || decimals > 22) {
+  if (digits == 0 || digits > 19 || mantissa > MAX_EXACT_INTEGER || decimals > 22) {
     return std::nullopt;
   }
   const double result = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[decimals];
@@ -284,6 +283,19 @@ FixedText formatFixedText(double value, char* buffer) {
 
 std::optional<double> readBackOfFixed(double value) {
   const double magnitude = std::fabs(value);
+  if (magnitude >= 1e-6 && magnitude < 4e9) {
+    // Most values are far from a rounding tie: the product with 10^6, its
+    // exact rounding error (fma) and its nearest integer settle the count
+    // of millionths without wide arithmetic. Near a tie, fall through.
+    const double product = magnitude * 1e6;
+    const double error = std::fma(magnitude, 1e6, -product);
+    const double rounded = (product + 0x1p52) - 0x1p52;  // product < 2^52: half to even
+    const double fraction = product - rounded;             // exact
+    if (std::fabs(fraction) + std::fabs(error) < 0.4999) {
+      const double back = rounded / 1e6;
+      return std::signbit(value) ? -back : back;
+    }
+  }
   if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
     return std::nullopt;
   }

@@ -120,9 +120,21 @@ TEST(NumberTextTest, ReadBackValueIsWhatParsingTheTextGives) {
   char buffer[NUMBER_TEXT_CAPACITY];
   std::mt19937_64 random(3);
   std::uniform_real_distribution<double> exponent(-8.0, 14.0);
-  for (int i = 0; i < 100000; ++i) {
+  for (int i = 0; i < 300000; ++i) {
     double value = std::pow(10.0, exponent(random)) * ((random() % 2) ? -1 : 1);
+    if (i % 3 == 1) {
+      // On or next to a rounding tie of the sixth decimal.
+      value = static_cast<double>(random() % 100000000) / 128.0 + 0.0078125;
+      value = (i % 2) ? std::nextafter(value, 0.0) : std::nextafter(value, 1e300);
+    } else if (i % 3 == 2) {
+      value = static_cast<double>(random() % 1000000000) / 1e6;  // typical six-decimal result
+    }
     FixedText fixed = formatFixedText(value, buffer);
+    const std::optional<double> direct = readBackOfFixed(value);
+    ASSERT_EQ(direct.has_value(), fixed.readBack.has_value()) << value;
+    if (direct) {
+      ASSERT_EQ(*direct, *fixed.readBack) << value;
+    }
     if (fixed.readBack) {
       std::string text(fixed.text);
       const double parsed = std::strtod(text.c_str(), nullptr);

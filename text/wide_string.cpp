@@ -66,7 +66,7 @@ WideString WideString::fromBytes(const char* bytes, std::size_t size) {
 }
 
 void WideString::assignBytes(const char* bytes, std::size_t size) {
-  std::u16string& units = changeText();
+  std::u16string& units = replaceText();
   units.resize(size);
   for (std::size_t i = 0; i < size; ++i) {
     units[i] = widen(bytes[i]);
@@ -228,10 +228,7 @@ void WideString::toLower() {
   }
 }
 
-double WideString::toNumber() const {
-  if (memo_.valueKnown) {
-    return memo_.value;
-  }
+double WideString::readNumber() const {
   const std::u16string& units = text();
   if (std::optional<double> value = parseUnitsExactly(units)) {
     return *value;
@@ -281,7 +278,7 @@ void WideString::writeTo(std::ostream& out) const {
 }
 
 void WideString::assignUnits(std::u16string_view units) {
-  changeText().assign(units);
+  replaceText().assign(units);
   hasArray_ = true;
 }
 

@@ -77,7 +77,7 @@ class WideString {
   void toLower();
   /// Returns the decimal value of the low bytes of the text, read by the C
   /// library's decimal conversion; 0.0 when the text starts with no number.
-  double toNumber() const;
+  double toNumber() const { return memo_.valueKnown ? memo_.value : readNumber(); }
   /// Releases the text; length and capacity become 0.
   void clear();
   /// Replaces the text with the "%f" text of `value`, reusing the buffer.
@@ -106,9 +106,16 @@ class WideString {
     return units_;
   }
   void writePendingText() const;
+  /// Reads the text as `toNumber` does when no value is remembered.
+  double readNumber() const;
   /// The units for changing them: pending text written out, and whatever
   /// was known of the old text as a number forgotten.
   std::u16string& changeText();
+  /// The units for replacing them whole: nothing of the old text is kept.
+  std::u16string& replaceText() {
+    memo_ = NumberMemo();
+    return units_;
+  }
 
   mutable std::u16string units_;
   bool hasArray_ = false;
