@@ -31,7 +31,7 @@ int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEdito
   const WideString helpCommand("HELP");
   const WideString showVarsCommand("SHOWVARS");
   const WideString showFuncsCommand("SHOWFUNCS");
-  char number[NUMBER_TEXT_CAPACITY];
+  char number[NUMBER_TEXT_CAPACITY + 3];
   const char* const prompt = "> ";
 
   for (;;) {
@@ -55,7 +55,14 @@ int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEdito
     if (!gotLine) {
       break;  // end of input with nothing read: leave as EXIT does
     }
-    line.toUpper();
+    const int length = line.length();
+    if (length == exitCommand.length() || length == helpCommand.length() ||
+        length == showVarsCommand.length() || length == showFuncsCommand.length()) {
+      // Only a line as long as a command word can be one. Any other line
+      // goes to the calculator as it is: the tokenizer folds letters to
+      // lower case, so upper-casing it first would change nothing.
+      line.toUpper();
+    }
     if (line.equals(exitCommand)) {
       break;
     } else if (line.equals(helpCommand)) {
@@ -65,8 +72,13 @@ int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEdito
     } else if (line.equals(showFuncsCommand)) {
       printFunctionsScreen(out);
     } else {
-      const double value = calculator.evaluateLine(line);
-      out << "= " << formatGeneral(value, number) << '\n';
+      // "= ", the value and the line end leave in one write.
+      char* result = number;
+      *result++ = '=';
+      *result++ = ' ';
+      result += formatGeneral(calculator.evaluateLine(line), result).size();
+      *result++ = '\n';
+      out.write(number, result - number);
       out.flush();
     }
   }
