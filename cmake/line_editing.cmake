@@ -24,7 +24,10 @@ endif()
 
 if(ZORVEX_HAVE_LIBEDIT)
   message(STATUS "Line editing: on (libedit ${LIBEDIT_VERSION})")
-  target_link_libraries(zorvex_console PRIVATE PkgConfig::LIBEDIT)
+  # Only libedit's headers are used at build time: the library itself is
+  # loaded when a terminal session first needs an editor.
+  target_include_directories(zorvex_console PRIVATE ${LIBEDIT_INCLUDE_DIRS})
+  target_link_libraries(zorvex_console PRIVATE ${CMAKE_DL_LIBS})
   target_compile_definitions(zorvex_console PRIVATE ZORVEX_HAVE_LIBEDIT)
 elseif(ZORVEX_LINE_EDITING)
   message(STATUS "Line editing: off (libedit not found; install libedit-dev and pkg-config for it)")

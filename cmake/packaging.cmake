@@ -31,16 +31,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The package depends on exactly the shared libraries the program was linked
-# with (libedit2 only when it was built with line editing), as
-# dpkg-shlibdeps reads them off the binary.
+# with, as dpkg-shlibdeps reads them off the binary. libedit is loaded only
+# at a terminal, so it is recommended rather than required: without it the
+# program works and reads lines plainly.
 find_program(ZORVEX_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZORVEX_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
-  if(ZORVEX_HAVE_LIBEDIT)
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libedit2")
-  endif()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")
+endif()
+if(ZORVEX_HAVE_LIBEDIT)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libedit2")
 endif()
 
 include(CPack)

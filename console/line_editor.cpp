@@ -6,8 +6,10 @@
 
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #ifdef ZORVEX_HAVE_LIBEDIT
+#include <dlfcn.h>
 #include <histedit.h>
 #endif
 
@@ -17,6 +19,56 @@ namespace {
 
 /// How many lines the history keeps for recall.
 constexpr int HISTORY_SIZE = 1000;
+
+/// The libedit functions the editor calls. The library is loaded only when
+/// a terminal session asks for an editor, so that runs over pipes and files
+/// (and every start-up) do not pay for loading it and its dependencies.
+struct Libedit {
+  decltype(&::el_init) init;
+  decltype(&::el_end) end;
+  decltype(&::el_gets) gets;
+  decltype(&::el_set) set;
+  decltype(&::el_get) get;
+  decltype(&::el_line) line;
+  decltype(&::el_cursor) cursor;
+  decltype(&::el_deletestr) deletestr;
+  decltype(&::history_init) historyInit;
+  decltype(&::history_end) historyEnd;
+  decltype(&::history) history;
+};
+
+/// Loads libedit once; returns its functions, or null when the library or
+/// any of them is missing (the dialogue then reads lines plainly).
+const Libedit* loadLibedit() {
+  static const Libedit* const loaded = []() -> const Libedit* {
+    void* library = dlopen("libedit.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+      library = dlopen("libedit.so", RTLD_NOW | RTLD_LOCAL);
+    }
+    if (library == nullptr) {
+      return nullptr;
+    }
+    static Libedit api;
+    bool complete = true;
+    auto bind = [&](auto& function, const char* name) {
+      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+      complete = complete && function != nullptr;
+    };
+    bind(api.init, "el_init");
+    bind(api.end, "el_end");
+    bind(api.gets, "el_gets");
+    bind(api.set, "el_set");
+    bind(api.get, "el_get");
+    bind(api.line, "el_line");
+    bind(api.cursor, "el_cursor");
+    bind(api.deletestr, "el_deletestr");
+    bind(api.historyInit, "history_init");
+    bind(api.historyEnd, "history_end");
+    bind(api.history, "history");
+    return complete ? &api : nullptr;
+  }();
+  return loaded;
+}
 
 /// Returns the character set that keystrokes are decoded by: the one the
 /// user's environment names, or UTF-8 when that is the plain C locale. The
@@ -57,15 +109,16 @@ class ScopedLocale {
 /// without libedit's own "^D" on the screen; otherwise it deletes the
 /// character under the cursor.
 unsigned char endOrDeleteKey(EditLine* editLine, int) {
-  const LineInfo* info = el_line(editLine);
+  const Libedit& libedit = *loadLibedit();
+  const LineInfo* info = libedit.line(editLine);
   if (info->buffer == info->lastchar) {
     return CC_EOF;
   }
   if (info->cursor == info->lastchar) {
     return CC_ERROR;  // nothing under the cursor
   }
-  el_cursor(editLine, 1);
-  el_deletestr(editLine, 1);
+  libedit.cursor(editLine, 1);
+  libedit.deletestr(editLine, 1);
   return CC_REFRESH;
 }
 
@@ -73,41 +126,42 @@ unsigned char endOrDeleteKey(EditLine* editLine, int) {
 /// an in-memory list that is never loaded from or saved to a file.
 class LibeditLineEditor : public LineEditor {
  public:
-  LibeditLineEditor(std::FILE* in, std::FILE* out, std::FILE* err)
-      : locale_(typingLocale()), editLine_(nullptr), history_(history_init()) {
+  LibeditLineEditor(const Libedit& libedit, std::FILE* in, std::FILE* out, std::FILE* err)
+      : libedit_(libedit), locale_(typingLocale()), editLine_(nullptr),
+        history_(libedit.historyInit()) {
     // libedit fixes at set-up which keys insert characters and whether the
     // character set is UTF-8, so it is set up in the typing locale too.
     ScopedLocale typing(locale_);
-    editLine_ = el_init("zorvex", in, out, err);
+    editLine_ = libedit_.init("zorvex", in, out, err);
     if (!ready()) {
       return;
     }
     HistEvent event;
-    history(history_, &event, H_SETSIZE, HISTORY_SIZE);
+    libedit_.history(history_, &event, H_SETSIZE, HISTORY_SIZE);
     // Entering the same line twice in a row keeps one entry, so the up
     // arrow always brings a different line.
-    history(history_, &event, H_SETUNIQUE, 1);
-    el_set(editLine_, EL_CLIENTDATA, this);
-    el_set(editLine_, EL_PROMPT, &LibeditLineEditor::promptOf);
-    el_set(editLine_, EL_EDITOR, "emacs");
+    libedit_.history(history_, &event, H_SETUNIQUE, 1);
+    libedit_.set(editLine_, EL_CLIENTDATA, this);
+    libedit_.set(editLine_, EL_PROMPT, &LibeditLineEditor::promptOf);
+    libedit_.set(editLine_, EL_EDITOR, "emacs");
     // Lets libedit put the terminal back in order before a signal such as
     // Ctrl-C ends the program in the middle of a line.
-    el_set(editLine_, EL_SIGNAL, 1);
-    el_set(editLine_, EL_HIST, history, history_);
-    el_set(editLine_, EL_ADDFN, "zorvex-end-or-delete", "End of input on an empty line, else delete",
-           &endOrDeleteKey);
-    el_set(editLine_, EL_BIND, "^D", "zorvex-end-or-delete", nullptr);
+    libedit_.set(editLine_, EL_SIGNAL, 1);
+    libedit_.set(editLine_, EL_HIST, libedit_.history, history_);
+    libedit_.set(editLine_, EL_ADDFN, "zorvex-end-or-delete",
+                 "End of input on an empty line, else delete", &endOrDeleteKey);
+    libedit_.set(editLine_, EL_BIND, "^D", "zorvex-end-or-delete", nullptr);
     // A tab is part of the line (blanks and tabs may stand anywhere in an
     // expression), not a request to complete a file name.
-    el_set(editLine_, EL_BIND, "^I", "ed-insert", nullptr);
+    libedit_.set(editLine_, EL_BIND, "^I", "ed-insert", nullptr);
   }
 
   ~LibeditLineEditor() override {
     if (editLine_ != nullptr) {
-      el_end(editLine_);
+      libedit_.end(editLine_);
     }
     if (history_ != nullptr) {
-      history_end(history_);
+      libedit_.historyEnd(history_);
     }
     if (locale_ != static_cast<locale_t>(0)) {
       freelocale(locale_);
@@ -127,7 +181,7 @@ class LibeditLineEditor : public LineEditor {
     {
       ScopedLocale typing(locale_);
       int count = 0;
-      const char* text = el_gets(editLine_, &count);
+      const char* text = libedit_.gets(editLine_, &count);
       if (text == nullptr || count <= 0) {
         return false;
       }
@@ -142,7 +196,7 @@ class LibeditLineEditor : public LineEditor {
     }
     if (!bytes.empty()) {
       HistEvent event;
-      history(history_, &event, H_ENTER, bytes.c_str());
+      libedit_.history(history_, &event, H_ENTER, bytes.c_str());
       line.assignBytes(bytes.data(), bytes.size());
     }
     return true;
@@ -151,10 +205,11 @@ class LibeditLineEditor : public LineEditor {
  private:
   static char* promptOf(EditLine* editLine) {
     void* self = nullptr;
-    el_get(editLine, EL_CLIENTDATA, &self);
+    loadLibedit()->get(editLine, EL_CLIENTDATA, &self);
     return static_cast<LibeditLineEditor*>(self)->prompt_.data();
   }
 
+  const Libedit& libedit_;
   locale_t locale_;
   EditLine* editLine_;
   History* history_;
@@ -167,7 +222,11 @@ class LibeditLineEditor : public LineEditor {
 
 std::unique_ptr<LineEditor> makeLineEditor(std::FILE* in, std::FILE* out, std::FILE* err) {
 #ifdef ZORVEX_HAVE_LIBEDIT
-  auto editor = std::make_unique<LibeditLineEditor>(in, out, err);
+  const Libedit* libedit = loadLibedit();
+  if (libedit == nullptr) {
+    return nullptr;
+  }
+  auto editor = std::make_unique<LibeditLineEditor>(*libedit, in, out, err);
   if (!editor->ready()) {
     return nullptr;
   }
