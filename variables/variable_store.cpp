@@ -4,15 +4,8 @@
 
 #include "text/number_text.h"
 
-namespace {
-
-/// Variables per block of nodes.
-constexpr std::size_t BLOCK_SIZE = 256;
-
-}  // namespace
-
 Variable* VariableStore::find(const WideString& name) const {
-  return index_.find(name.view());
+  return table_.find(name.view());
 }
 
 void VariableStore::set(const WideString& name, double value) {
@@ -53,20 +46,12 @@ void VariableStore::show(std::ostream& out) const {
 }
 
 Variable* VariableStore::append(const WideString& name, double value) {
-  if (blocks_.empty() || usedInLastBlock_ == BLOCK_SIZE) {
-    blocks_.push_back(std::make_unique<Variable[]>(BLOCK_SIZE));
-    usedInLastBlock_ = 0;
-  }
-  Variable* node = &blocks_.back()[usedInLastBlock_++];
-  node->name = name;
-  node->value = value;
+  Variable* node = table_.add(name, value);
   if (last_ == nullptr) {
     first_ = node;
   } else {
     last_->next = node;
   }
   last_ = node;
-  // The node's name never changes, so the index can view its units.
-  index_.insert(node);
   return node;
 }

@@ -2,23 +2,13 @@
 #define ZORVEX_VARIABLES_VARIABLE_STORE_H_
 
 #include <iosfwd>
-#include <memory>
-#include <vector>
 
 #include "text/wide_string.h"
-#include "variables/name_index.h"
-
-/// One named value of the run; nodes form a list in creation order.
-struct Variable {
-  WideString name;
-  double value = 0.0;
-  Variable* next = nullptr;
-};
+#include "variables/variable_table.h"
 
 /// The variables of one run: a list in creation order that always starts
 /// with the unnamed variable once anything has been stored, with an index
-/// beside it so that looking a name up does not walk the list. Nodes are
-/// carved out of large blocks, which the store frees together.
+/// beside it so that looking a name up does not walk the list.
 class VariableStore {
  public:
   VariableStore() = default;
@@ -44,9 +34,7 @@ class VariableStore {
 
   Variable* first_ = nullptr;
   Variable* last_ = nullptr;
-  NameIndex index_;
-  std::vector<std::unique_ptr<Variable[]>> blocks_;
-  std::size_t usedInLastBlock_ = 0;
+  VariableTable table_;
 };
 
 #endif  // ZORVEX_VARIABLES_VARIABLE_STORE_H_

@@ -1,0 +1,107 @@
+#include "variables/variable_table.h"
+
+#include <sys/mman.h>
+
+#include <new>
+#include <utility>
+
+namespace {
+
+/// Nodes per block: 2^BLOCK_BITS.
+constexpr uint32_t BLOCK_BITS = 8;
+constexpr uint32_t BLOCK_SIZE = uint32_t{1} << BLOCK_BITS;
+
+constexpr std::size_t INITIAL_SLOTS = 64;
+
+/// The size of a huge page.
+constexpr uintptr_t HUGE_PAGE = uintptr_t{1} << 21;
+
+}  // namespace
+
+VariableTable::VariableTable() : slots_(allocateSlots(INITIAL_SLOTS)), slotCount_(INITIAL_SLOTS) {}
+
+Variable* VariableTable::find(std::u16string_view name) const {
+  const uint64_t hash = hashOf(name);
+  const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+  const std::size_t mask = slotCount_ - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot slot = slots_[i];
+    if (slot.node == 0) {
+      return nullptr;
+    }
+    if (slot.tag == tag) {
+      Variable& candidate = node(slot.node - 1);
+      if (candidate.name.view() == name) {
+        return &candidate;
+      }
+    }
+  }
+}
+
+Variable* VariableTable::add(const WideString& name, double value) {
+  if (nodeCount_ % BLOCK_SIZE == 0) {
+    blocks_.push_back(std::make_unique<Variable[]>(BLOCK_SIZE));
+  }
+  const uint32_t number = nodeCount_++;
+  Variable& created = node(number);
+  created.name = name;
+  created.value = value;
+  if (2 * static_cast<std::size_t>(nodeCount_) > slotCount_) {
+    grow();  // re-places every node, the new one included
+  } else {
+    place(hashOf(name.view()), number);
+  }
+  return &created;
+}
+
+uint64_t VariableTable::hashOf(std::u16string_view name) {
+  // FNV-1a over the units, then a final mix so that the low bits, which
+  // pick the slot, and the high bits, which make the tag, depend on every
+  // unit.
+  uint64_t hash = 14695981039346656037ull;
+  for (char16_t unit : name) {
+    hash = (hash ^ unit) * 1099511628211ull;
+  }
+  hash ^= hash >> 29;
+  hash *= 0xbf58476d1ce4e5b9ull;
+  return hash ^ (hash >> 32);
+}
+
+VariableTable::SlotArray VariableTable::allocateSlots(std::size_t count) {
+  // calloc hands out fresh, already zeroed pages for large sizes, so the
+  // table is not written twice; every slot starts empty.
+  void* memory = std::calloc(count, sizeof(Slot));
+  if (memory == nullptr) {
+    throw std::bad_alloc();
+  }
+  const std::size_t bytes = count * sizeof(Slot);
+  if (bytes >= 2 * HUGE_PAGE) {
+    // Look-ups land anywhere in a large table; on small pages nearly every
+    // one would also miss the address translation cache.
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + bytes) & ~(HUGE_PAGE - 1);
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+  }
+  return SlotArray(static_cast<Slot*>(memory));
+}
+
+Variable& VariableTable::node(uint32_t number) const {
+  return blocks_[number >> BLOCK_BITS][number & (BLOCK_SIZE - 1)];
+}
+
+void VariableTable::place(uint64_t hash, uint32_t nodeNumber) {
+  const std::size_t mask = slotCount_ - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].node != 0) {
+    i = (i + 1) & mask;
+  }
+  slots_[i] = Slot{static_cast<uint32_t>(hash >> 32), nodeNumber + 1};
+}
+
+void VariableTable::grow() {
+  slotCount_ *= 2;
+  slots_ = allocateSlots(slotCount_);
+  for (uint32_t number = 0; number < nodeCount_; ++number) {
+    place(hashOf(node(number).name.view()), number);
+  }
+}

@@ -1,0 +1,59 @@
+#ifndef ZORVEX_VARIABLES_VARIABLE_TABLE_H_
+#define ZORVEX_VARIABLES_VARIABLE_TABLE_H_
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "text/wide_string.h"
+
+/// One named value of the run; nodes form a list in creation order.
+struct Variable {
+  WideString name;
+  double value = 0.0;
+  Variable* next = nullptr;
+};
+
+/// Owns the variable nodes of a run and finds them by name in constant
+/// time. Nodes are carved out of large blocks in creation order and never
+/// move; an open-addressing index of small slots, at most half full, maps
+/// names to them, so a look-up touches one slot and one node however many
+/// variables there are.
+class VariableTable {
+ public:
+  VariableTable();
+
+  /// Returns the variable named `name`, or null.
+  Variable* find(std::u16string_view name) const;
+  /// Creates a variable that is not yet in the table and returns it; its
+  /// `next` is null.
+  Variable* add(const WideString& name, double value);
+
+ private:
+  /// One index slot: the node's number plus one (0: empty) and the high
+  /// half of its name's hash, which settles most mismatches without
+  /// touching the node.
+  struct Slot {
+    uint32_t tag;
+    uint32_t node;
+  };
+  struct FreeSlots {
+    void operator()(Slot* slots) const { std::free(slots); }
+  };
+  using SlotArray = std::unique_ptr<Slot[], FreeSlots>;
+
+  static uint64_t hashOf(std::u16string_view name);
+  static SlotArray allocateSlots(std::size_t count);
+  Variable& node(uint32_t number) const;
+  void place(uint64_t hash, uint32_t nodeNumber);
+  void grow();
+
+  std::vector<std::unique_ptr<Variable[]>> blocks_;
+  uint32_t nodeCount_ = 0;
+  SlotArray slots_;
+  std::size_t slotCount_ = 0;
+};
+
+#endif  // ZORVEX_VARIABLES_VARIABLE_TABLE_H_

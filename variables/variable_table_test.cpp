@@ -1,0 +1,40 @@
+#include "variables/variable_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+TEST(VariableTableTest, FindsEveryNameThroughGrowthAndKeepsNodesInPlace) {
+  VariableTable table;
+  std::vector<Variable*> created;
+  char name[16];
+  for (int i = 0; i < 5000; ++i) {
+    std::snprintf(name, sizeof name, "n%d", i * 7919);
+    created.push_back(table.add(WideString(name), i));
+  }
+  for (int i = 0; i < 5000; ++i) {
+    std::snprintf(name, sizeof name, "n%d", i * 7919);
+    Variable* found = table.find(WideString(name).view());
+    ASSERT_EQ(found, created[static_cast<std::size_t>(i)]) << name;  // never moved
+    EXPECT_EQ(found->value, i);
+    EXPECT_EQ(found->next, nullptr);
+  }
+  EXPECT_EQ(table.find(u"n1"), nullptr);
+  EXPECT_EQ(table.find(u""), nullptr);
+}
+
+TEST(VariableTableTest, NamesDifferingOnlyInCaseOrLengthAreDistinct) {
+  VariableTable table;
+  Variable* lower = table.add(WideString("pi"), 1);
+  Variable* upper = table.add(WideString("PI"), 2);
+  Variable* empty = table.add(WideString(""), 3);
+  EXPECT_EQ(table.find(u"pi"), lower);
+  EXPECT_EQ(table.find(u"PI"), upper);
+  EXPECT_EQ(table.find(u""), empty);
+  EXPECT_EQ(table.find(u"p"), nullptr);
+  EXPECT_EQ(table.find(u"pii"), nullptr);
+}
+
+}  // namespace
