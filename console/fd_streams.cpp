@@ -21,8 +21,9 @@ void waitUntilReady(int fd, short events) {
 
 }  // namespace
 
-FdInputBuffer::FdInputBuffer(int fd, std::size_t size) : fd_(fd), buffer_(size) {
-  setg(buffer_.data(), buffer_.data(), buffer_.data());
+FdInputBuffer::FdInputBuffer(int fd, std::size_t size)
+    : fd_(fd), buffer_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {
+  setg(buffer_.get(), buffer_.get(), buffer_.get());
 }
 
 bool FdInputBuffer::hasCompleteLine() const {
@@ -35,7 +36,7 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
   }
   ssize_t got;
   for (;;) {
-    got = ::read(fd_, buffer_.data(), buffer_.size());
+    got = ::read(fd_, buffer_.get(), size_);
     if (got < 0 && errno == EINTR) {
       continue;
     }
@@ -49,16 +50,16 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
   if (got <= 0) {
     // End of input, and also an input that cannot be read at all (a closed
     // descriptor): either way nothing more will arrive.
-    setg(buffer_.data(), buffer_.data(), buffer_.data());
+    setg(buffer_.get(), buffer_.get(), buffer_.get());
     return traits_type::eof();
   }
-  setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+  setg(buffer_.get(), buffer_.get(), buffer_.get() + got);
   return traits_type::to_int_type(*gptr());
 }
 
 FdOutputBuffer::FdOutputBuffer(int fd, bool deferred, std::size_t size)
-    : fd_(fd), deferred_(deferred), buffer_(size) {
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
+    : fd_(fd), deferred_(deferred), buffer_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {
+  setp(buffer_.get(), buffer_.get() + size_);
 }
 
 FdOutputBuffer::~FdOutputBuffer() { flushNow(); }
@@ -70,7 +71,7 @@ bool FdOutputBuffer::flushNow() {
       flushFirst_->flushNow();
     }
     writeAll(pbase(), pending);
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    setp(buffer_.get(), buffer_.get() + size_);
   }
   return error_ == 0;
 }
@@ -96,7 +97,7 @@ std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize size) {
   if (!flushNow()) {
     return 0;
   }
-  if (count >= buffer_.size()) {
+  if (count >= size_) {
     // Too big to be worth copying: write it straight through.
     if (flushFirst_ != nullptr) {
       flushFirst_->flushNow();

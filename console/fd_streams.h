@@ -5,7 +5,7 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
-#include <vector>
+#include <memory>
 
 /// Reads a file descriptor in large blocks. Besides the usual stream
 /// buffer duties it can tell whether a whole line is already waiting, so
@@ -22,7 +22,9 @@ class FdInputBuffer : public std::streambuf {
 
  private:
   int fd_;
-  std::vector<char> buffer_;
+  // Left uninitialised: pages are touched only as data passes through.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t size_;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write
@@ -52,7 +54,9 @@ class FdOutputBuffer : public std::streambuf {
 
   int fd_;
   bool deferred_;
-  std::vector<char> buffer_;
+  // Left uninitialised: pages are touched only as data passes through.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t size_;
   FdOutputBuffer* flushFirst_ = nullptr;
   int error_ = 0;
 };

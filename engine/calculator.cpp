@@ -1,9 +1,6 @@
 #include "engine/calculator.h"
 
-#include <iostream>
 #include <ostream>
-
-Calculator::Calculator() : Calculator(std::cout, std::cerr) {}
 
 Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
   // pi is the six-digit 3.14159, not the mathematical constant; the angle

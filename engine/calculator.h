@@ -35,8 +35,6 @@ constexpr uint32_t operatorBit(TokenKind kind) {
 /// output stream.
 class Calculator {
  public:
-  /// A calculator writing to the process's standard output and error.
-  Calculator();
   /// A calculator writing its listing to `out` and its error lines to `err`.
   Calculator(std::ostream& out, std::ostream& err);
   Calculator(const Calculator&) = delete;
