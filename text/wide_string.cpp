@@ -1,6 +1,8 @@
 #include "text/wide_string.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -299,21 +301,91 @@ std::ostream& operator<<(std::ostream& out, const WideString& text) {
   return out;
 }
 
+namespace {
+
+/// The bytes of one input line. Grown with realloc, which for large blocks
+/// remaps pages instead of copying them, so a line of any length costs
+/// time and memory linear in its length.
+class LineBytes {
+ public:
+  LineBytes() = default;
+  LineBytes(const LineBytes&) = delete;
+  LineBytes& operator=(const LineBytes&) = delete;
+  ~LineBytes() { std::free(data_); }
+
+  /// Reads up to and including the next line feed (not stored); returns
+  /// false when the input ended before anything was read.
+  bool read(std::istream& in) {
+    size_ = 0;
+    for (;;) {
+      if (capacity_ - size_ < 2) {
+        grow();
+      }
+      in.getline(data_ + size_, static_cast<std::streamsize>(capacity_ - size_));
+      const std::size_t extracted = static_cast<std::size_t>(in.gcount());
+      if (in.fail() && !in.eof() && extracted == capacity_ - size_ - 1) {
+        // The buffer filled before the line ended: make room and go on.
+        size_ += extracted;
+        in.clear();
+        continue;
+      }
+      // The line feed, when one ended the line, was counted but not stored.
+      const bool sawLineFeed = !in.eof() && !in.fail();
+      size_ += extracted - (sawLineFeed ? 1 : 0);
+      return sawLineFeed || size_ > 0;
+    }
+  }
+
+  /// Gives back a large block once a long line is done with.
+  void trim() {
+    if (capacity_ > KEPT_LINE_BYTES) {
+      std::free(data_);
+      data_ = nullptr;
+      capacity_ = 0;
+    }
+  }
+
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  void dropLast() { --size_; }
+
+ private:
+  static constexpr std::size_t KEPT_LINE_BYTES = std::size_t{1} << 20;
+
+  void grow() {
+    const std::size_t capacity = capacity_ == 0 ? 4096 : capacity_ * 2;
+    char* data = static_cast<char*>(std::realloc(data_, capacity));
+    if (data == nullptr) {
+      throw std::bad_alloc();
+    }
+    data_ = data;
+    capacity_ = capacity;
+  }
+
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+}  // namespace
+
 std::istream& readLine(std::istream& in, WideString& target) {
   target.clear();
   // One buffer reused from line to line: a line is read in one piece and
-  // widened once, so its cost is linear in its length.
-  static thread_local std::string bytes;
-  bytes.clear();
-  std::getline(in, bytes);
-  if (!bytes.empty() && bytes.back() == '\r') {
-    bytes.pop_back();
+  // widened once.
+  static thread_local LineBytes bytes;
+  const bool gotLine = bytes.read(in);
+  if (bytes.size() > 0 && bytes.data()[bytes.size() - 1] == '\r') {
+    bytes.dropLast();
   }
-  if (!bytes.empty()) {
+  if (bytes.size() > 0) {
     target.assignBytes(bytes.data(), bytes.size());
   }
-  if (bytes.capacity() > (std::size_t{1} << 20)) {
-    std::string().swap(bytes);
+  bytes.trim();
+  if (!gotLine) {
+    in.setstate(std::ios::failbit);
+  } else if (in.fail()) {
+    in.clear(in.rdstate() & ~std::ios::failbit);  // a last line without a line feed
   }
   return in;
 }

@@ -281,3 +281,26 @@ TEST(WideStringTest, UnitsBeyondOneByteReadByTheirLowByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lines longer than any buffer the reader starts with, and lines that end
+// exactly where a buffer would fill, arrive whole.
+TEST(WideStringTest, ReadLineOfAnyLength) {
+  for (std::size_t length : {4094u, 4095u, 4096u, 4097u, 8191u, 100000u}) {
+    std::string input(length, 'x');
+    input += "\n";
+    input += std::string(length, 'y');  // a last line without a line feed
+    std::istringstream in(input);
+    WideString line;
+    ASSERT_FALSE(readLine(in, line).fail()) << length;
+    EXPECT_EQ(line.length(), static_cast<int>(length));
+    EXPECT_EQ(line.at(static_cast<int>(length) - 1), u'x');
+    ASSERT_FALSE(readLine(in, line).fail()) << length;
+    EXPECT_EQ(line.length(), static_cast<int>(length));
+    EXPECT_EQ(line.at(0), u'y');
+    EXPECT_TRUE(readLine(in, line).fail());
+  }
+}
+
+}  // namespace
