@@ -38,3 +38,29 @@ TEST(VariableTableTest, NamesDifferingOnlyInCaseOrLengthAreDistinct) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names that differ only in their last letter sit side by side in the
+// index; every one must still be found, also when groups of them collide.
+TEST(VariableTableTest, NeighbouringNamesAllFound) {
+  VariableTable table;
+  std::vector<Variable*> created;
+  char name[8] = "aaaa";
+  for (int i = 0; i < 26 * 26 * 26; ++i) {
+    name[1] = static_cast<char>('a' + i / 676);
+    name[2] = static_cast<char>('a' + i / 26 % 26);
+    name[3] = static_cast<char>('a' + i % 26);
+    created.push_back(table.add(WideString(name), i));
+  }
+  for (int i = 0; i < 26 * 26 * 26; ++i) {
+    name[1] = static_cast<char>('a' + i / 676);
+    name[2] = static_cast<char>('a' + i / 26 % 26);
+    name[3] = static_cast<char>('a' + i % 26);
+    ASSERT_EQ(table.find(WideString(name).view()), created[static_cast<std::size_t>(i)]) << name;
+  }
+  EXPECT_EQ(table.find(u"aaaa{"), nullptr);
+  EXPECT_EQ(table.find(u"baaa"), nullptr);
+}
+
+}  // namespace
