@@ -1,8 +1,7 @@
 #include "text/wide_string.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <new>
+#include <cstring>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -21,7 +20,7 @@ char16_t widen(char byte) {
 constexpr std::size_t KEPT_BUFFER_UNITS = 1 << 16;
 
 /// Replaces `units` with the bytes of `text`, one unit per byte.
-void copyBytes(std::string_view text, std::u16string& units) {
+void copyBytes(std::string_view text, WideString::Units& units) {
   units.resize(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     units[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
@@ -68,7 +67,7 @@ WideString WideString::fromBytes(const char* bytes, std::size_t size) {
 }
 
 void WideString::assignBytes(const char* bytes, std::size_t size) {
-  std::u16string& units = replaceText();
+  Units& units = replaceText();
   units.resize(size);
   for (std::size_t i = 0; i < size; ++i) {
     units[i] = widen(bytes[i]);
@@ -110,7 +109,7 @@ void WideString::append(const WideString& other) {
     return;
   }
   if (this == &other) {
-    const std::u16string copy = text();
+    const Units copy = text();
     changeText().append(copy);
   } else {
     changeText().append(other.text());
@@ -231,7 +230,7 @@ void WideString::toLower() {
 }
 
 double WideString::readNumber() const {
-  const std::u16string& units = text();
+  const Units& units = text();
   if (std::optional<double> value = parseUnitsExactly(units)) {
     return *value;
   }
@@ -245,7 +244,7 @@ double WideString::readNumber() const {
 
 void WideString::clear() {
   if (units_.capacity() > KEPT_BUFFER_UNITS) {
-    std::u16string().swap(units_);
+    Units().swap(units_);
   } else {
     units_.clear();
   }
@@ -290,7 +289,7 @@ void WideString::writePendingText() const {
   memo_.textPending = false;
 }
 
-std::u16string& WideString::changeText() {
+WideString::Units& WideString::changeText() {
   text();
   memo_ = NumberMemo();
   return units_;
@@ -303,15 +302,14 @@ std::ostream& operator<<(std::ostream& out, const WideString& text) {
 
 namespace {
 
-/// The bytes of one input line. Grown with realloc, which for large blocks
-/// remaps pages instead of copying them, so a line of any length costs
-/// time and memory linear in its length.
+/// The bytes of one input line, in a block that doubles as the line grows,
+/// so a line of any length costs time and memory linear in its length.
 class LineBytes {
  public:
   LineBytes() = default;
   LineBytes(const LineBytes&) = delete;
   LineBytes& operator=(const LineBytes&) = delete;
-  ~LineBytes() { std::free(data_); }
+  ~LineBytes() { freeBlock(data_); }
 
   /// Reads up to and including the next line feed (not stored); returns
   /// false when the input ended before anything was read.
@@ -339,7 +337,7 @@ class LineBytes {
   /// Gives back a large block once a long line is done with.
   void trim() {
     if (capacity_ > KEPT_LINE_BYTES) {
-      std::free(data_);
+      freeBlock(data_);
       data_ = nullptr;
       capacity_ = 0;
     }
@@ -354,10 +352,11 @@ class LineBytes {
 
   void grow() {
     const std::size_t capacity = capacity_ == 0 ? 4096 : capacity_ * 2;
-    char* data = static_cast<char*>(std::realloc(data_, capacity));
-    if (data == nullptr) {
-      throw std::bad_alloc();
+    char* data = static_cast<char*>(allocateBlock(capacity));
+    if (size_ > 0) {
+      std::memcpy(data, data_, size_);
     }
+    freeBlock(data_);
     data_ = data;
     capacity_ = capacity;
   }

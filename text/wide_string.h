@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/large_blocks.h"
+
 /// The program's only text type: 16-bit code units with an explicit length.
 ///
 /// Bytes enter by sign extension (0x80..0xFF become 0xFF80..0xFFFF) and leave
@@ -18,6 +20,9 @@
 /// exact size would have (length + 1, or 0 when the string holds no array).
 class WideString {
  public:
+  /// The storage of the units: a line can be very long.
+  using Units = std::basic_string<char16_t, std::char_traits<char16_t>, LargeBlockAllocator<char16_t>>;
+
   /// The empty string with no array.
   WideString();
   /// One unit per byte before the terminating zero, each sign-extended.
@@ -99,7 +104,7 @@ class WideString {
 
  private:
   /// The units, with a number's text written out first if it is pending.
-  const std::u16string& text() const {
+  const Units& text() const {
     if (memo_.textPending) {
       writePendingText();
     }
@@ -110,14 +115,14 @@ class WideString {
   double readNumber() const;
   /// The units for changing them: pending text written out, and whatever
   /// was known of the old text as a number forgotten.
-  std::u16string& changeText();
+  Units& changeText();
   /// The units for replacing them whole: nothing of the old text is kept.
-  std::u16string& replaceText() {
+  Units& replaceText() {
     memo_ = NumberMemo();
     return units_;
   }
 
-  mutable std::u16string units_;
+  mutable Units units_;
   bool hasArray_ = false;
 
   /// A string written by `setNumber` remembers the value its text reads
@@ -134,7 +139,7 @@ class WideString {
 
 template <typename Rewrite>
 void WideString::rewriteUnits(Rewrite rewrite) {
-  std::u16string& units = changeText();
+  Units& units = changeText();
   char16_t* data = units.data();
   const std::size_t size = units.size();
   std::size_t kept = 0;
