@@ -47,11 +47,15 @@ screen() {
   tmux_ capture-pane -p -S - -t "$1" | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'
 }
 
-# wait_for NAME TEST: waits up to ten seconds until TEST (a shell function
+# How long to wait for the program to react; generous, since a loaded
+# machine or a sanitizer build can be slow.
+WAIT_SECONDS=60
+
+# wait_for NAME TEST: waits up to WAIT_SECONDS until TEST (a shell function
 # given the screen on standard input) succeeds.
 wait_for() {
-  local i
-  for ((i = 0; i < 500; i++)); do
+  local deadline=$((SECONDS + WAIT_SECONDS))
+  while ((SECONDS < deadline)); do
     if screen "$1" | "$2"; then
       return 0
     fi
@@ -76,9 +80,10 @@ ended() { grep -q '\[ended with status [0-9]*\]$'; }
 # editing NAME: waits until the pane's terminal is in the editor's
 # character-at-a-time mode, so that no key meets the line discipline first.
 editing() {
-  local tty i
+  local tty
   tty=$(tmux_ display-message -p -t "$1" '#{pane_tty}')
-  for ((i = 0; i < 500; i++)); do
+  local deadline=$((SECONDS + WAIT_SECONDS))
+  while ((SECONDS < deadline)); do
     if stty -F "$tty" 2>/dev/null | grep -q -- '-icanon'; then
       return 0
     fi
