@@ -65,14 +65,14 @@ BENCHMARK(tokenizeBlankLine)->Arg(1 << 10)->Arg(1 << 20);
 
 const double VALUES[] = {445.0, 1.0 / 3.0, -50.26544, 30840978667.0, 0.0078125, 1e-7, 6.28318};
 
-void formatFixedText(benchmark::State& state) {
+void formatFixedNumber(benchmark::State& state) {
   char buffer[NUMBER_TEXT_CAPACITY];
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(formatFixed(VALUES[i++ % std::size(VALUES)], buffer));
   }
 }
-BENCHMARK(formatFixedText);
+BENCHMARK(formatFixedNumber);
 
 void readBackWithoutText(benchmark::State& state) {
   std::size_t i = 0;

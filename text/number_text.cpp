@@ -121,7 +121,7 @@ std::optional<double> readBackOfMicros(uint64_t micros, bool negative) {
 
 /// The "%f" text of values below FIXED_SHORTCUT_LIMIT in magnitude; returns
 /// null for others.
-char* formatFixedExactly(double value, char* out, std::optional<double>& readBack) {
+char* formatFixedExactly(double value, char* out) {
   const double magnitude = std::fabs(value);
   if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
     return nullptr;
@@ -132,9 +132,7 @@ char* formatFixedExactly(double value, char* out, std::optional<double>& readBac
   }
   out = writeDigits(micros / 1000000, out);
   *out++ = '.';
-  out = writePaddedDigits(micros % 1000000, 6, out);
-  readBack = readBackOfMicros(micros, std::signbit(value));
-  return out;
+  return writePaddedDigits(micros % 1000000, 6, out);
 }
 
 /// "%.15g" of non-zero values from 1e-5 up to 1e15 in magnitude; returns
@@ -265,20 +263,18 @@ bool startsPlainDecimal(std::string_view text) {
 
 }  // namespace
 
-FixedText formatFixedText(double value, char* buffer) {
-  FixedText result;
-  if (char* end = formatFixedExactly(value, buffer, result.readBack)) {
-    result.text = {buffer, static_cast<std::size_t>(end - buffer)};
-  } else if (!std::isfinite(value)) {
+std::string_view formatFixed(double value, char* buffer) {
+  if (char* end = formatFixedExactly(value, buffer)) {
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+  }
+  if (!std::isfinite(value)) {
     // The library's own spelling of infinities and NaNs, sign included.
     const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%f", value);
-    result.text = {buffer, static_cast<std::size_t>(size)};
-  } else {
-    const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
-                                   std::chars_format::fixed, 6);
-    result.text = {buffer, static_cast<std::size_t>(end.ptr - buffer)};
+    return {buffer, static_cast<std::size_t>(size)};
   }
-  return result;
+  const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
+                                 std::chars_format::fixed, 6);
+  return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
 std::optional<double> readBackOfFixed(double value) {
@@ -300,10 +296,6 @@ std::optional<double> readBackOfFixed(double value) {
     return std::nullopt;
   }
   return readBackOfMicros(scaleAndRound(decompose(magnitude), 6), std::signbit(value));
-}
-
-std::string_view formatFixed(double value, char* buffer) {
-  return formatFixedText(value, buffer).text;
 }
 
 std::string_view formatGeneral(double value, char* buffer) {

@@ -9,24 +9,14 @@
 /// the point and six decimals, with margin.
 constexpr std::size_t NUMBER_TEXT_CAPACITY = 400;
 
-/// A "%f" text, and the value that reading it back gives when that value
-/// was found without reading the text.
-struct FixedText {
-  std::string_view text;
-  std::optional<double> readBack;
-};
-
-/// Writes the "%f" text of `value` into `buffer` (NUMBER_TEXT_CAPACITY bytes):
-/// fixed notation, six decimals, never truncated; non-finite values as the
-/// C library writes them (inf, -inf, nan, -nan).
-FixedText formatFixedText(double value, char* buffer);
+/// Writes the "%f" text of `value` into `buffer` (NUMBER_TEXT_CAPACITY bytes)
+/// and returns a view of it: fixed notation, six decimals, never truncated;
+/// non-finite values as the C library writes them (inf, -inf, nan, -nan).
+std::string_view formatFixed(double value, char* buffer);
 
 /// Returns the value that reading back the "%f" text of `value` gives, when
 /// it can be found without writing the text; nothing otherwise.
 std::optional<double> readBackOfFixed(double value);
-
-/// Writes the "%f" text of `value` into `buffer` and returns a view of it.
-std::string_view formatFixed(double value, char* buffer);
 
 /// Writes `value` as the C library's "%.15g" does into `buffer`
 /// (NUMBER_TEXT_CAPACITY bytes) and returns a view of it.

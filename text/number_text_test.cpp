@@ -129,17 +129,15 @@ TEST(NumberTextTest, ReadBackValueIsWhatParsingTheTextGives) {
     } else if (i % 3 == 2) {
       value = static_cast<double>(random() % 1000000000) / 1e6;  // typical six-decimal result
     }
-    FixedText fixed = formatFixedText(value, buffer);
-    const std::optional<double> direct = readBackOfFixed(value);
-    ASSERT_EQ(direct.has_value(), fixed.readBack.has_value()) << value;
-    if (direct) {
-      ASSERT_EQ(*direct, *fixed.readBack) << value;
+    const std::optional<double> readBack = readBackOfFixed(value);
+    if (std::fabs(value) < 1e9) {
+      ASSERT_TRUE(readBack.has_value()) << value;  // the shortcut covers ordinary values
     }
-    if (fixed.readBack) {
-      std::string text(fixed.text);
+    if (readBack) {
+      const std::string text(formatFixed(value, buffer));
       const double parsed = std::strtod(text.c_str(), nullptr);
-      ASSERT_EQ(*fixed.readBack, parsed) << text;
-      ASSERT_EQ(std::signbit(*fixed.readBack), std::signbit(parsed)) << text;
+      ASSERT_EQ(*readBack, parsed) << text;
+      ASSERT_EQ(std::signbit(*readBack), std::signbit(parsed)) << text;
     }
   }
 }

@@ -259,10 +259,10 @@ void WideString::setNumber(double value) {
     memo_ = NumberMemo{true, true, value, *readBack};
     return;
   }
+  // Huge and non-finite values: the text is written now and read when asked.
   char buffer[NUMBER_TEXT_CAPACITY];
-  const FixedText fixed = formatFixedText(value, buffer);
-  copyBytes(fixed.text, units_);
-  memo_ = NumberMemo{false, fixed.readBack.has_value(), value, fixed.readBack.value_or(0.0)};
+  copyBytes(formatFixed(value, buffer), units_);
+  memo_ = NumberMemo();
 }
 
 void WideString::writeTo(std::ostream& out) const {
