@@ -35,7 +35,7 @@ count=0
 for input in tests/transcripts/*.in; do
   case=${input%.in}
   count=$((count + 1))
-  if ! report=$(tests/run_transcript.sh "$wrapper" "$case" 2>&1); then
+  if ! report=$(tests/run_transcript.sh "$wrapper" "$PWD/$case" "$PWD/$build/tests/banner.txt" 2>&1); then
     echo "valgrind: transcript $(basename "$case") fails under memcheck:"
     echo "$report"
     failed=$((failed + 1))

@@ -45,13 +45,15 @@ function(zorvex_hardening_targets)
     set(hostile ${PROJECT_SOURCE_DIR}/tests/hostile)
     foreach(group bytes token_limit number_limits streams long_lines)
       add_test(NAME hostile.${group}
-        COMMAND bash ${hostile}/${group}.sh $<TARGET_FILE:zorvex> ${PROJECT_SOURCE_DIR})
+        COMMAND bash ${hostile}/${group}.sh $<TARGET_FILE:zorvex> ${PROJECT_SOURCE_DIR}
+                ${ZORVEX_TEST_BANNER})
       set_tests_properties(hostile.${group} PROPERTIES TIMEOUT 300)
     endforeach()
     # The 100 MB line alone: it is the one case whose run time grows with
     # the speed of the machine and the build.
     add_test(NAME hostile.huge_line
-      COMMAND bash ${hostile}/huge_line.sh $<TARGET_FILE:zorvex> ${PROJECT_SOURCE_DIR})
+      COMMAND bash ${hostile}/huge_line.sh $<TARGET_FILE:zorvex> ${PROJECT_SOURCE_DIR}
+              ${ZORVEX_TEST_BANNER})
     set_tests_properties(hostile.huge_line PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
   endif()
 endfunction()

@@ -1,11 +1,10 @@
 #include "console/console.h"
 
-#include <istream>
+#include <new>
 #include <ostream>
-#include <string>
 
-#include "console/fd_streams.h"
-#include "console/line_editor.h"
+#include "console/console_io.h"
+#include "console/messages.h"
 #include "console/screens.h"
 #include "engine/calculator.h"
 #include "text/number_text.h"
@@ -13,47 +12,33 @@
 
 namespace {
 
-/// Reports that standard output failed; returns the exit status for it.
-int reportWriteFailure(std::ostream& out, std::ostream& err) {
-  err << "zorvex: write error: " << writeFailure(out) << '\n';
-  err.flush();
-  return 1;
-}
-
-}  // namespace
-
-int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEditor* editor) {
+/// The dialogue proper; returns the status of a run whose output is sound.
+int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputBuffer& outBuffer,
+                OutputBuffer& errBuffer, const ConsoleStyle& style) {
   Calculator calculator(out, err);
   WideString line;
-  printBanner(out);
+  if (style.banner) {
+    printBanner(out);
+  }
 
   const WideString exitCommand("EXIT");
   const WideString helpCommand("HELP");
   const WideString showVarsCommand("SHOWVARS");
   const WideString showFuncsCommand("SHOWFUNCS");
-  char number[NUMBER_TEXT_CAPACITY + 3];
-  const char* const prompt = "> ";
+  char number[NUMBER_TEXT_CAPACITY + 8];
 
   for (;;) {
-    if (editor == nullptr) {
-      out << prompt;
-      if (!lineWaiting(in)) {
-        // About to wait for input: whoever reads our output must see the
-        // prompt and every answer so far before typing the next line.
-        pushOutput(out);
-      }
-    } else {
-      // The editor draws the prompt straight on the terminal, so every
-      // answer so far must be on the screen before it.
-      pushOutput(out);
+    const ReadResult read = lines.readLine(style.prompt, line);
+    if (outBuffer.failed()) {
+      break;
     }
-    if (out.bad()) {
-      return reportWriteFailure(out, err);
+    if (read == ReadResult::FAILED) {
+      outBuffer.push();
+      reportFailure(errBuffer, lines.failure());
+      return EXIT_FAILED;
     }
-    const bool gotLine = editor == nullptr ? static_cast<bool>(readLine(in, line))
-                                           : editor->readLine(prompt, line);
-    if (!gotLine) {
-      break;  // end of input with nothing read: leave as EXIT does
+    if (read == ReadResult::END) {
+      break;  // end of input: leave as EXIT does
     }
     const int length = line.length();
     if (length == exitCommand.length() || length == helpCommand.length() ||
@@ -72,19 +57,46 @@ int runConsole(std::istream& in, std::ostream& out, std::ostream& err, LineEdito
     } else if (line.equals(showFuncsCommand)) {
       printFunctionsScreen(out);
     } else {
-      // "= ", the value and the line end leave in one write.
+      // The prefix, the value and the line end leave in one write.
+      const double value = calculator.evaluateLine(line);
       char* result = number;
-      *result++ = '=';
-      *result++ = ' ';
-      result += formatGeneral(calculator.evaluateLine(line), result).size();
+      for (char c : style.resultPrefix) {
+        *result++ = c;
+      }
+      result += formatGeneral(value, result).size();
       *result++ = '\n';
       out.write(number, result - number);
       out.flush();
     }
   }
-  pushOutput(out);
-  if (out.bad()) {
-    return reportWriteFailure(out, err);
+  outBuffer.push();
+  if (style.errorLinesFail && calculator.errorLineCount() > 0) {
+    return EXIT_EXPRESSION_ERROR;
   }
-  return 0;
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int runConsole(LineSource& lines, OutputBuffer& out, OutputBuffer& err, const ConsoleStyle& style) {
+  std::ostream outStream(&out);
+  std::ostream errStream(&err);
+  int status;
+  try {
+    status = runDialogue(lines, outStream, errStream, out, err, style);
+  } catch (const std::bad_alloc&) {
+    // Whatever was computed before the allocation failed is still written;
+    // the line being evaluated is given up.
+    out.push();
+    if (!out.failed()) {
+      reportFailure(err, OUT_OF_MEMORY);
+      return EXIT_FAILED;
+    }
+    status = EXIT_FAILED;
+  }
+  if (out.failed()) {
+    reportFailure(err, WRITE_ERROR, out.failure());
+    return EXIT_FAILED;
+  }
+  return status;
 }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
+#include <vector>
 
-#include "console/screens.h"
+#include "console/console_test_util.h"
+#include "console/line_sources.h"
+#include "console/memory_streams.h"
 
 namespace {
 
@@ -15,18 +17,16 @@ struct ConsoleRun {
   int status;
 };
 
-ConsoleRun runOn(const std::string& input) {
-  std::istringstream in(input);
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = runConsole(in, out, err);
-  return {out.str(), err.str(), status};
-}
-
-std::string banner() {
-  std::ostringstream out;
-  printBanner(out);
-  return out.str();
+/// Runs the dialogue on `input` through the same line source the program
+/// uses for a pipe, over in-memory buffers.
+ConsoleRun runOn(const std::string& input, const ConsoleStyle& style = {}) {
+  MemoryInputBuffer in(input);
+  MemoryOutputBuffer out;
+  MemoryOutputBuffer err;
+  StreamLineSource lines(in, out);
+  const int status = runConsole(lines, out, err, style);
+  EXPECT_EQ(out.pushedText(), out.text()) << "output left unsent at the end";
+  return {out.text(), err.text(), status};
 }
 
 TEST(ConsoleTest, DialogueOverInMemoryStreams) {
@@ -53,19 +53,91 @@ TEST(ConsoleTest, DialogueOverInMemoryStreams) {
   };
   for (const auto& c : cases) {
     ConsoleRun run = runOn(c.input);
-    EXPECT_EQ(run.out, banner() + c.out) << c.input;
+    EXPECT_EQ(run.out, expectedBanner() + c.out) << c.input;
     EXPECT_EQ(run.err, c.err) << c.input;
     EXPECT_EQ(run.status, 0) << c.input;
   }
 }
 
 TEST(ConsoleTest, CommandsPrintScreensAndNoResult) {
-  std::ostringstream help;
-  printHelpScreen(help);
-  std::ostringstream functions;
-  printFunctionsScreen(functions);
   ConsoleRun run = runOn("help\nSHOWFUNCS\nexit\n");
-  EXPECT_EQ(run.out, banner() + "> " + help.str() + "> " + functions.str() + "> ");
+  EXPECT_EQ(run.out, expectedBanner() + "> " + expectedScreen("console_help") + "> " +
+                         expectedScreen("console_showfuncs") + "> ");
+}
+
+TEST(ConsoleTest, StylesForQuietRunsAndExpressions) {
+  struct Case {
+    ConsoleStyle style;
+    const char* input;
+    const char* out;
+    int status;
+  } cases[] = {
+      {{false, "", "= ", false}, "1+2\nx=2\n", "= 3\n= 2\n", EXIT_OK},
+      {{false, "", "= ", false}, "y\n", "= 0\n", EXIT_OK},
+      {{false, "", "", true}, "x=2\nx*5\n", "2\n10\n", EXIT_OK},
+      {{false, "", "", true}, "y*2\n", "0\n", EXIT_EXPRESSION_ERROR},
+      {{false, "", "", true}, "exit\ny*2\n", "", EXIT_OK},
+  };
+  for (const auto& c : cases) {
+    ConsoleRun run = runOn(c.input, c.style);
+    EXPECT_EQ(run.out, c.out) << c.input;
+    EXPECT_EQ(run.status, c.status) << c.input;
+  }
+}
+
+TEST(ConsoleTest, PromptAndAnswersAreSentBeforeWaitingForALine) {
+  // A source that records what a reader could see whenever the dialogue
+  // asks for a line that has not arrived yet.
+  class WaitingSource : public LineSource {
+   public:
+    explicit WaitingSource(MemoryOutputBuffer& out) : out_(out) {}
+    ReadResult readLine(std::string_view prompt, WideString& line) override {
+      MemoryInputBuffer nothingWaiting("");
+      StreamLineSource waiting(nothingWaiting, out_);
+      waiting.readLine(prompt, line);
+      seen.push_back(out_.pushedText());
+      if (seen.size() > 2) {
+        return ReadResult::END;
+      }
+      line = WideString(seen.size() == 1 ? "1+2" : "x");
+      return ReadResult::LINE;
+    }
+    std::vector<std::string> seen;
+
+   private:
+    MemoryOutputBuffer& out_;
+  };
+  MemoryOutputBuffer out;
+  MemoryOutputBuffer err;
+  WaitingSource lines(out);
+  runConsole(lines, out, err);
+  ASSERT_EQ(lines.seen.size(), 3u);
+  EXPECT_EQ(lines.seen[0], expectedBanner() + "> ");
+  EXPECT_EQ(lines.seen[1], expectedBanner() + "> = 3\n> ");
+  EXPECT_EQ(lines.seen[2], expectedBanner() + "> = 3\n> = 0\n> ");
+}
+
+TEST(ConsoleTest, ReadFailureEndsTheRunAfterTheResultsSoFar) {
+  class FailingSource : public LineSource {
+   public:
+    ReadResult readLine(std::string_view, WideString& line) override {
+      if (lines_++ == 0) {
+        line = WideString("1+1");
+        return ReadResult::LINE;
+      }
+      return ReadResult::FAILED;
+    }
+    std::string failure() const override { return "read error: Input/output error"; }
+
+   private:
+    int lines_ = 0;
+  };
+  MemoryOutputBuffer out;
+  MemoryOutputBuffer err;
+  FailingSource lines;
+  EXPECT_EQ(runConsole(lines, out, err, {false, "", "= ", false}), EXIT_FAILED);
+  EXPECT_EQ(out.pushedText(), "= 2\n");
+  EXPECT_EQ(err.text(), "zorvex: read error: Input/output error\n");
 }
 
 }  // namespace

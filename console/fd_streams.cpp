@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -21,35 +22,41 @@ void waitUntilReady(int fd, short events) {
 
 }  // namespace
 
-FdInputBuffer::FdInputBuffer(int fd, std::size_t size)
-    : fd_(fd), buffer_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {
+FdInputBuffer::FdInputBuffer(InputFile first, std::function<std::optional<InputFile>()> next,
+                             std::size_t size)
+    : current_(std::move(first)),
+      next_(std::move(next)),
+      buffer_(std::make_unique_for_overwrite<char[]>(size)),
+      size_(size) {
   setg(buffer_.get(), buffer_.get(), buffer_.get());
 }
 
-bool FdInputBuffer::hasCompleteLine() const {
-  return std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())) != nullptr;
+FdInputBuffer::~FdInputBuffer() { closeCurrent(); }
+
+std::string FdInputBuffer::failure() const {
+  if (error_ == 0) {
+    return "";
+  }
+  return (failedName_.empty() ? std::string("read error") : failedName_) + ": " +
+         std::strerror(error_);
 }
 
 FdInputBuffer::int_type FdInputBuffer::underflow() {
   if (gptr() < egptr()) {
     return traits_type::to_int_type(*gptr());
   }
-  ssize_t got;
-  for (;;) {
-    got = ::read(fd_, buffer_.get(), size_);
-    if (got < 0 && errno == EINTR) {
-      continue;
+  long got = readBlock();
+  while (got == 0 && next_ != nullptr) {
+    // One file is done: the input goes on with the next one, if any.
+    std::optional<InputFile> following = next_();
+    if (!following) {
+      break;
     }
-    if (got < 0 && wouldBlock(errno)) {
-      // Not the end of the input: the next line has not arrived yet.
-      waitUntilReady(fd_, POLLIN);
-      continue;
-    }
-    break;
+    closeCurrent();
+    current_ = std::move(*following);
+    got = readBlock();
   }
   if (got <= 0) {
-    // End of input, and also an input that cannot be read at all (a closed
-    // descriptor): either way nothing more will arrive.
     setg(buffer_.get(), buffer_.get(), buffer_.get());
     return traits_type::eof();
   }
@@ -57,27 +64,60 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
   return traits_type::to_int_type(*gptr());
 }
 
+long FdInputBuffer::readBlock() {
+  if (error_ != 0) {
+    return -1;  // a failed input stays failed: nothing after it is read
+  }
+  for (;;) {
+    const ssize_t got = ::read(current_.fd, buffer_.get(), size_);
+    if (got >= 0) {
+      return static_cast<long>(got);
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (wouldBlock(errno)) {
+      // Not the end of the input: the next line has not arrived yet.
+      waitUntilReady(current_.fd, POLLIN);
+      continue;
+    }
+    error_ = errno;
+    failedName_ = current_.name;
+    return -1;
+  }
+}
+
+void FdInputBuffer::closeCurrent() {
+  if (current_.owned && current_.fd >= 0) {
+    ::close(current_.fd);
+  }
+  current_ = InputFile();
+}
+
 FdOutputBuffer::FdOutputBuffer(int fd, bool deferred, std::size_t size)
-    : fd_(fd), deferred_(deferred), buffer_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {
+    : fd_(fd),
+      deferred_(deferred),
+      buffer_(std::make_unique_for_overwrite<char[]>(size)),
+      size_(size) {
   setp(buffer_.get(), buffer_.get() + size_);
 }
 
-FdOutputBuffer::~FdOutputBuffer() { flushNow(); }
+FdOutputBuffer::~FdOutputBuffer() { push(); }
 
-bool FdOutputBuffer::flushNow() {
+bool FdOutputBuffer::push() {
   const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
   if (pending > 0) {
-    if (flushFirst_ != nullptr) {
-      flushFirst_->flushNow();
-    }
+    pushOther();
     writeAll(pbase(), pending);
     setp(buffer_.get(), buffer_.get() + size_);
   }
   return error_ == 0;
 }
 
+std::string FdOutputBuffer::failure() const { return error_ == 0 ? "" : std::strerror(error_); }
+
 FdOutputBuffer::int_type FdOutputBuffer::overflow(int_type c) {
-  if (!flushNow()) {
+  if (!push()) {
     return traits_type::eof();
   }
   if (!traits_type::eq_int_type(c, traits_type::eof())) {
@@ -94,14 +134,13 @@ std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize size) {
     pbump(static_cast<int>(count));
     return size;
   }
-  if (!flushNow()) {
+  if (!push()) {
     return 0;
   }
   if (count >= size_) {
-    // Too big to be worth copying: write it straight through.
-    if (flushFirst_ != nullptr) {
-      flushFirst_->flushNow();
-    }
+    // Too big to be worth copying: write it straight through, after what
+    // must come before it.
+    pushOther();
     return writeAll(data, count) ? size : 0;
   }
   std::memcpy(pptr(), data, count);
@@ -113,7 +152,7 @@ int FdOutputBuffer::sync() {
   if (deferred_) {
     return error_ == 0 ? 0 : -1;
   }
-  return flushNow() ? 0 : -1;
+  return push() ? 0 : -1;
 }
 
 bool FdOutputBuffer::writeAll(const char* data, std::size_t size) {
@@ -141,29 +180,8 @@ bool FdOutputBuffer::writeAll(const char* data, std::size_t size) {
   return true;
 }
 
-bool lineWaiting(std::istream& in) {
-  if (auto* buffer = dynamic_cast<FdInputBuffer*>(in.rdbuf())) {
-    return buffer->hasCompleteLine();
+void FdOutputBuffer::pushOther() {
+  if (pushFirst_ != nullptr) {
+    pushFirst_->push();
   }
-  // In-memory input never makes the reader wait.
-  return in.rdbuf() != nullptr && in.rdbuf()->in_avail() > 0;
-}
-
-void pushOutput(std::ostream& out) {
-  if (auto* buffer = dynamic_cast<FdOutputBuffer*>(out.rdbuf())) {
-    if (!buffer->flushNow()) {
-      out.setstate(std::ios::badbit);
-    }
-    return;
-  }
-  out.flush();
-}
-
-std::string writeFailure(std::ostream& out) {
-  if (auto* buffer = dynamic_cast<FdOutputBuffer*>(out.rdbuf())) {
-    if (buffer->error() != 0) {
-      return std::strerror(buffer->error());
-    }
-  }
-  return out.bad() ? "output stream failed" : "";
 }

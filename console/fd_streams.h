@@ -1,46 +1,72 @@
 #ifndef ZORVEX_CONSOLE_FD_STREAMS_H_
 #define ZORVEX_CONSOLE_FD_STREAMS_H_
 
-#include <istream>
-#include <ostream>
-#include <streambuf>
-#include <string>
+#include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
-/// Reads a file descriptor in large blocks. Besides the usual stream
-/// buffer duties it can tell whether a whole line is already waiting, so
-/// that the console knows when reading on would block.
-class FdInputBuffer : public std::streambuf {
+#include "console/console_io.h"
+
+/// One file the input is read from.
+struct InputFile {
+  int fd = -1;
+  std::string name;    // as the user gave it; "" for standard input
+  bool owned = false;  // closed by the buffer when it is done with it
+};
+
+/// Reads file descriptors in large blocks, one after another as one input.
+/// A failed read ends the input and is remembered, so that it is not
+/// mistaken for the end of the input.
+class FdInputBuffer : public InputBuffer {
  public:
-  explicit FdInputBuffer(int fd, std::size_t size = 1 << 16);
+  /// Reads `first` and then, at each end, the file `next` gives, until it
+  /// gives none.
+  explicit FdInputBuffer(InputFile first,
+                         std::function<std::optional<InputFile>()> next = nullptr,
+                         std::size_t size = 1 << 16);
+  ~FdInputBuffer() override;
+  FdInputBuffer(const FdInputBuffer&) = delete;
+  FdInputBuffer& operator=(const FdInputBuffer&) = delete;
 
-  /// Returns true when the buffered input holds a complete line.
-  bool hasCompleteLine() const;
+  /// Returns "read error: REASON" for standard input or "NAME: REASON" for
+  /// a named file once a read has failed, or "".
+  std::string failure() const override;
 
  protected:
   int_type underflow() override;
 
  private:
-  int fd_;
+  /// Reads one block of the current file; returns the count, 0 at its end,
+  /// or -1 after a failure.
+  long readBlock();
+  void closeCurrent();
+
+  InputFile current_;
+  std::function<std::optional<InputFile>()> next_;
   // Left uninitialised: pages are touched only as data passes through.
   std::unique_ptr<char[]> buffer_;
   std::size_t size_;
+  int error_ = 0;
+  std::string failedName_;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write
-/// failure. In deferred mode a flush request keeps the data until
-/// `flushNow`, so a pipe or file receives large writes; in immediate mode
-/// (a terminal) every flush writes at once.
-class FdOutputBuffer : public std::streambuf {
+/// failure. In deferred mode flushing keeps the data until `push`, so a
+/// pipe or file receives large writes; in immediate mode (a terminal, or
+/// standard error) every flush writes at once.
+class FdOutputBuffer : public OutputBuffer {
  public:
   FdOutputBuffer(int fd, bool deferred, std::size_t size = 1 << 16);
   ~FdOutputBuffer() override;
 
-  /// Writes everything buffered; returns false once any write has failed.
-  bool flushNow();
-  /// Makes `other` be flushed before this buffer writes anything, so its
+  bool push() override;
+  bool failed() const override { return error_ != 0; }
+  std::string failure() const override;
+  /// Makes `other` be pushed before this buffer writes anything, so its
   /// output comes first (standard output before an error line).
-  void flushFirst(FdOutputBuffer* other) { flushFirst_ = other; }
+  void pushFirst(OutputBuffer* other) { pushFirst_ = other; }
   /// Returns the errno of the first failed write, or 0.
   int error() const { return error_; }
 
@@ -51,24 +77,15 @@ class FdOutputBuffer : public std::streambuf {
 
  private:
   bool writeAll(const char* data, std::size_t size);
+  void pushOther();
 
   int fd_;
   bool deferred_;
   // Left uninitialised: pages are touched only as data passes through.
   std::unique_ptr<char[]> buffer_;
   std::size_t size_;
-  FdOutputBuffer* flushFirst_ = nullptr;
+  OutputBuffer* pushFirst_ = nullptr;
   int error_ = 0;
 };
-
-/// Returns true when `in` holds a complete line that can be read without
-/// waiting for more input.
-bool lineWaiting(std::istream& in);
-
-/// Makes everything written to `out` so far reach its destination.
-void pushOutput(std::ostream& out);
-
-/// Returns the reason why writing to `out` failed, or "" when it has not.
-std::string writeFailure(std::ostream& out);
 
 #endif  // ZORVEX_CONSOLE_FD_STREAMS_H_

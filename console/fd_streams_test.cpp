@@ -37,13 +37,13 @@ struct Pipe {
 TEST(FdStreamsTest, KnowsWhenAWholeLineIsWaiting) {
   Pipe pipe;
   ASSERT_EQ(::write(pipe.write, "1+1\n2+", 6), 6);
-  FdInputBuffer buffer(pipe.read);
+  FdInputBuffer buffer(InputFile{pipe.read, ""});
   std::istream in(&buffer);
-  EXPECT_FALSE(lineWaiting(in));  // nothing read from the descriptor yet
+  EXPECT_FALSE(buffer.hasCompleteLine());  // nothing read from the descriptor yet
   std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, "1+1");
-  EXPECT_FALSE(lineWaiting(in));  // only part of the next line is here
+  EXPECT_FALSE(buffer.hasCompleteLine());  // only part of the next line is here
   ASSERT_EQ(::write(pipe.write, "2\n", 2), 2);
   ::close(pipe.write);
   pipe.write = -1;
@@ -61,7 +61,7 @@ TEST(FdStreamsTest, DeferredOutputWaitsForAnExplicitPush) {
   out.flush();
   char byte;
   EXPECT_EQ(::read(pipe.read, &byte, 1), -1);  // still buffered
-  pushOutput(out);
+  buffer.push();
   EXPECT_EQ(::read(pipe.read, &byte, 1), 1);
 }
 
@@ -69,14 +69,73 @@ TEST(FdStreamsTest, ErrorStreamPushesStandardOutputFirst) {
   Pipe pipe;  // both streams into one pipe, as with 2>&1
   FdOutputBuffer outBuffer(pipe.write, /*deferred=*/true);
   FdOutputBuffer errBuffer(pipe.write, /*deferred=*/false);
-  errBuffer.flushFirst(&outBuffer);
+  errBuffer.pushFirst(&outBuffer);
   std::ostream out(&outBuffer);
   std::ostream err(&errBuffer);
   out << "> ";
   err << "Error: Divide by zero!\n" << std::flush;
   out << "= 5\n";
-  pushOutput(out);
+  outBuffer.push();
   EXPECT_EQ(pipe.drain(), "> Error: Divide by zero!\n= 5\n");
+}
+
+TEST(FdStreamsTest, ErrorLineLongerThanItsBufferStillComesAfterThePrompt) {
+  Pipe pipe;
+  FdOutputBuffer outBuffer(pipe.write, /*deferred=*/true);
+  FdOutputBuffer errBuffer(pipe.write, /*deferred=*/false, 16);
+  errBuffer.pushFirst(&outBuffer);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  const std::string line = "Error: Variable '" + std::string(100, 'x') + "' is undeclared.\n";
+  out << "> ";
+  err << line << std::flush;  // too long to be gathered: written straight through
+  EXPECT_EQ(pipe.drain(), "> " + line);
+}
+
+TEST(FdStreamsTest, ReadFailureIsNotTheEndOfTheInput) {
+  struct Case {
+    const char* path;  // opened for reading; nullptr: a closed descriptor
+    const char* name;
+    const char* failure;
+  } cases[] = {
+      {"/", "", "read error: Is a directory"},
+      {"/", "somedir", "somedir: Is a directory"},
+      {nullptr, "", "read error: Bad file descriptor"},
+      {"/dev/null", "", ""},
+  };
+  for (const auto& c : cases) {
+    const int fd = c.path == nullptr ? 1000 : ::open(c.path, O_RDONLY);
+    ASSERT_GE(fd, 0);
+    FdInputBuffer buffer(InputFile{fd, c.name, c.path != nullptr});
+    std::istream in(&buffer);
+    std::string line;
+    EXPECT_FALSE(std::getline(in, line));
+    EXPECT_EQ(buffer.failure(), c.failure) << c.name;
+  }
+}
+
+TEST(FdStreamsTest, FilesFollowOneAnotherAsOneInput) {
+  Pipe first;
+  Pipe second;
+  ASSERT_EQ(::write(first.write, "1+", 2), 2);
+  ASSERT_EQ(::write(second.write, "1\n2\n", 4), 4);
+  ::close(first.write);
+  ::close(second.write);
+  first.write = second.write = -1;
+  int asked = 0;
+  FdInputBuffer buffer(InputFile{first.read, "a"}, [&]() -> std::optional<InputFile> {
+    if (asked++ > 0) return std::nullopt;
+    return InputFile{second.read, "b"};
+  });
+  std::istream in(&buffer);
+  std::string line;
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line, "1+1");
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line, "2");
+  EXPECT_FALSE(std::getline(in, line));
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(buffer.failure(), "");
 }
 
 TEST(FdStreamsTest, WriteFailureIsReportedWithItsReason) {
@@ -85,11 +144,11 @@ TEST(FdStreamsTest, WriteFailureIsReportedWithItsReason) {
   FdOutputBuffer buffer(full, /*deferred=*/true);
   std::ostream out(&buffer);
   out << "= 1\n";
-  EXPECT_EQ(writeFailure(out), "");
-  pushOutput(out);
-  EXPECT_TRUE(out.bad());
+  EXPECT_EQ(buffer.failure(), "");
+  EXPECT_FALSE(buffer.push());
+  EXPECT_TRUE(buffer.failed());
   EXPECT_EQ(buffer.error(), ENOSPC);
-  EXPECT_EQ(writeFailure(out), "No space left on device");
+  EXPECT_EQ(buffer.failure(), "No space left on device");
   ::close(full);
 }
 
@@ -105,7 +164,7 @@ TEST(FdStreamsTest, NonBlockingInputWaitsForTheNextLine) {
     ::close(pipe.write);
     pipe.write = -1;
   });
-  FdInputBuffer buffer(pipe.read);
+  FdInputBuffer buffer(InputFile{pipe.read, ""});
   std::istream in(&buffer);
   std::string line;
   EXPECT_TRUE(std::getline(in, line));
@@ -134,8 +193,7 @@ TEST(FdStreamsTest, NonBlockingOutputWaitsForASlowReader) {
     FdOutputBuffer buffer(pipe.write, /*deferred=*/true);
     std::ostream out(&buffer);
     out << text;
-    pushOutput(out);
-    EXPECT_FALSE(out.bad());
+    EXPECT_TRUE(buffer.push());
     EXPECT_EQ(buffer.error(), 0);
   }
   ::close(pipe.write);

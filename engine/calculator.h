@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <iosfwd>
+#include <string_view>
 
 #include "engine/token.h"
 #include "text/wide_string.h"
@@ -81,6 +82,8 @@ class Calculator {
   Variable* findVariable(const WideString& name) const;
   /// Writes the variable listing to the output stream.
   void showVariables();
+  /// Returns how many error lines the calculator has written so far.
+  uint64_t errorLineCount() const { return errorLineCount_; }
 
   Token tokens[MAX_TOKENS];
   VariableStore variables;
@@ -93,11 +96,15 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
-  void writeError(const char* message);
+  /// Writes one error line: `text`, then the subject's text and `tail`
+  /// when there is a subject.
+  void writeError(std::string_view text, const WideString* subject = nullptr,
+                  std::string_view tail = {});
 
   std::ostream& out_;
   std::ostream& err_;
   int usedSlots_ = 0;
+  uint64_t errorLineCount_ = 0;
 };
 
 #endif  // ZORVEX_ENGINE_CALCULATOR_H_

@@ -48,6 +48,22 @@ TEST(CalculatorTest, LinesBeyondTheTableAreNotEvaluated) {
   EXPECT_EQ(captured.calculator.findVariable(WideString("x")), nullptr);
 }
 
+TEST(CalculatorTest, UndeclaredNamesAreReportedAndCountedButNotCreated) {
+  CapturedCalculator captured;
+  Calculator& calc = captured.calculator;
+  calc.setVariable(WideString("a"), 2.5);
+  EXPECT_EQ(calc.getVariable(WideString("a")), 2.5);
+  EXPECT_EQ(calc.errorLineCount(), 0u);
+  EXPECT_EQ(calc.getVariable(WideString("y")), 0.0);
+  EXPECT_EQ(calc.getVariable(WideString("A")), 0.0);  // names are case-sensitive here
+  EXPECT_EQ(captured.err.str(),
+            "Error: Variable 'y' is undeclared. It is used as 0.0 .\n"
+            "Error: Variable 'A' is undeclared. It is used as 0.0 .\n");
+  EXPECT_EQ(calc.findVariable(WideString("y")), nullptr);
+  captured.evaluate("1/0+sqrt(-1)+f(2)");
+  EXPECT_EQ(calc.errorLineCount(), 5u);
+}
+
 TEST(CalculatorTest, NestingAsDeepAsTheTableAllows) {
   std::string nested(127, '(');
   nested += "7";

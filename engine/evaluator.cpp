@@ -4,6 +4,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "engine/error_lines.h"
+
 namespace {
 
 bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
@@ -117,7 +119,7 @@ double Calculator::applyBinaryOperator(int pos) {
     // divisor is unusable.
     const double divisor = takeOperand(pos + 1, false);
     if (divisor == 0.0 || std::isnan(divisor)) {
-      writeError("Error: Divide by zero!");
+      writeError(DIVIDE_BY_ZERO);
       return 0.0;
     }
     return takeOperand(pos - 1, true) / divisor;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "engine/error_lines.h"
+
 namespace {
 
 // The angle conversions derive from the same 3.14159 that pi holds, so
@@ -17,7 +19,7 @@ bool isHead(const WideString& text, std::u16string_view head) { return text.view
 double Calculator::applyFunction(const WideString& functionText, double x) {
   if (isHead(functionText, u"sqrt(")) {
     if (x < 0.0 || std::isnan(x)) {
-      writeError("Error: Parameter of sqrt() can't be negative.");
+      writeError(SQRT_OF_NEGATIVE);
       return 0.0;
     }
     return std::sqrt(x);
@@ -48,7 +50,6 @@ double Calculator::applyFunction(const WideString& functionText, double x) {
   if (isHead(functionText, u"cot(")) {
     return 1.0 / std::tan(x);
   }
-  err_ << "Error: Undefined function '" << functionText << ")'. Returns 0.0 ." << '\n';
-  err_.flush();
+  writeError(UNDEFINED_FUNCTION_BEFORE, &functionText, UNDEFINED_FUNCTION_AFTER);
   return 0.0;
 }

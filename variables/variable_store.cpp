@@ -24,15 +24,6 @@ void VariableStore::set(const WideString& name, double value) {
   append(name, value);
 }
 
-double VariableStore::get(const WideString& name, std::ostream& err) const {
-  if (Variable* node = find(name)) {
-    return node->value;
-  }
-  err << "Error: Variable '" << name << "' is undeclared. It is used as 0.0 ." << '\n';
-  err.flush();
-  return 0.0;
-}
-
 void VariableStore::show(std::ostream& out) const {
   char buffer[NUMBER_TEXT_CAPACITY];
   out << '\n';

@@ -22,9 +22,6 @@ class VariableStore {
   /// Sets `name` to `value`, creating it at the end of the list if needed;
   /// the first creation puts the unnamed variable in front of it.
   void set(const WideString& name, double value);
-  /// Returns the value of `name`; for an undeclared name writes the error
-  /// line to `err` and returns 0.0 without creating the variable.
-  double get(const WideString& name, std::ostream& err) const;
   /// Writes the listing: an empty line, "name\t\tvalue" for every variable
   /// in creation order (values as %.15g), and an empty line; each flushed.
   void show(std::ostream& out) const;

@@ -29,19 +29,6 @@ TEST(VariableStoreTest, SetUpdatesInPlaceAndAppendsNewNames) {
   EXPECT_EQ(out.str(), "\n\t\t5\npi\t\t3\nx\t\t4\n\n");
 }
 
-TEST(VariableStoreTest, GetReportsUndeclaredNamesWithoutCreatingThem) {
-  VariableStore store;
-  store.set(WideString("a"), 2.5);
-  std::ostringstream err;
-  EXPECT_EQ(store.get(WideString("a"), err), 2.5);
-  EXPECT_EQ(store.get(WideString("y"), err), 0.0);
-  EXPECT_EQ(store.get(WideString("A"), err), 0.0);  // names are case-sensitive here
-  EXPECT_EQ(err.str(),
-            "Error: Variable 'y' is undeclared. It is used as 0.0 .\n"
-            "Error: Variable 'A' is undeclared. It is used as 0.0 .\n");
-  EXPECT_EQ(store.find(WideString("y")), nullptr);
-}
-
 TEST(VariableStoreTest, ListingUsesFifteenSignificantDigits) {
   struct Case {
     double value;

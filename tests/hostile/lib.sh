@@ -1,6 +1,7 @@
 # Shared by the hostile-input test groups; sourced, not run.
 #
-# A group script is started as: bash GROUP.sh PATH-TO-ZORVEX SOURCE-ROOT
+# A group script is started as: bash GROUP.sh PATH-TO-ZORVEX SOURCE-ROOT BANNER
+# where BANNER is the file of the banner every dialogue starts with.
 # Each case runs the program once and compares its standard output, standard
 # error and exit status with what the calculator's rules make of the input.
 # The script prints one line per failed case and a closing count, and exits
@@ -9,6 +10,7 @@
 set -u
 program=$1
 root=$2
+banner=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -16,11 +18,12 @@ failed=0
 
 # The exact standard output of a run on empty input: the banner and the
 # first prompt. Every run starts with it.
-start_file=$root/tests/transcripts/console_end_of_input_empty.out
-if [ ! -f "$start_file" ]; then
-  echo "missing $start_file (the banner and first prompt)"
+if [ ! -f "$banner" ]; then
+  echo "missing $banner (the banner)"
   exit 1
 fi
+start_file=$work/start
+cat "$banner" "$root/tests/transcripts/console_end_of_input_empty.out" >"$start_file"
 
 # fail NAME WHY...: records a failed case; a case that fails in several
 # ways counts once.

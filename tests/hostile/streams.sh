@@ -2,8 +2,8 @@
 # Standard input that is closed or empty, and standard output that cannot be
 # written: a full device, a closed descriptor, a pipe whose reader has gone.
 #
-# The rules: input that ends (or cannot be read at all) before a line ends
-# the run as EXIT does. Output that cannot be written is a failure, never a
+# The rules: input that ends before a line ends the run as EXIT does; input
+# that cannot be read is a failure. Output that cannot be written is a failure, never a
 # success: one line "zorvex: write error: " and the system's reason on
 # standard error, exit status 1, and no waiting for more input. With SIGPIPE
 # at its default, a closed pipe ends the program by that signal, as it ends
@@ -36,17 +36,21 @@ check_write_error() {
 
 export program work
 
-# Input closed before the first line, or empty: the banner and one prompt.
+# Empty input ends the run as EXIT does. Input that cannot be read is a
+# failure: the banner and prompt already written stay, then one line
+# "zorvex: read error: " and the reason, and status 1.
 : >"$work/empty"
+check_files "input empty" "$work/empty" "$start_file" "$work/empty" 0
+printf 'zorvex: read error: Is a directory\n' >"$work/err.directory"
+check_files "input a directory" "$root" "$start_file" "$work/err.directory" 1
 "$program" <&- >"$work/out" 2>"$work/err"
 status=$?
-if [ "$status" = 0 ] && cmp -s "$work/out" "$start_file" && [ ! -s "$work/err" ]; then
+printf 'zorvex: read error: Bad file descriptor\n' >"$work/err.closed"
+if [ "$status" = 1 ] && cmp -s "$work/out" "$start_file" && cmp -s "$work/err" "$work/err.closed"; then
   passed=$((passed + 1))
 else
-  fail "input closed" "status $status; output or errors differ from the empty run"
+  fail "input closed" "status $status; output or errors differ from a failed read"
 fi
-check_files "input empty" "$work/empty" "$start_file" "$work/empty" 0
-check_files "input a directory" "$root" "$start_file" "$work/empty" 0
 
 # A full device: nothing of the run can be written.
 printf '1+1\n' >"$work/short"

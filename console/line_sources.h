@@ -1,0 +1,58 @@
+#ifndef ZORVEX_CONSOLE_LINE_SOURCES_H_
+#define ZORVEX_CONSOLE_LINE_SOURCES_H_
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/console_io.h"
+
+class LineEditor;
+
+/// Lines read from an input buffer (standard input, files, or memory). The
+/// prompt is written to the output, and the output gathered so far is
+/// pushed whenever no whole line is waiting, so that whoever reads our
+/// output sees every answer and the prompt before typing the next line.
+class StreamLineSource : public LineSource {
+ public:
+  StreamLineSource(InputBuffer& input, OutputBuffer& output)
+      : input_(input), output_(output), in_(&input) {}
+
+  ReadResult readLine(std::string_view prompt, WideString& line) override;
+  std::string failure() const override { return input_.failure(); }
+
+ private:
+  InputBuffer& input_;
+  OutputBuffer& output_;
+  std::istream in_;
+};
+
+/// Lines typed at a terminal through a line editor, which draws the prompt
+/// itself; every answer so far is pushed to the screen before it.
+class EditorLineSource : public LineSource {
+ public:
+  EditorLineSource(LineEditor& editor, OutputBuffer& output) : editor_(editor), output_(output) {}
+
+  ReadResult readLine(std::string_view prompt, WideString& line) override;
+
+ private:
+  LineEditor& editor_;
+  OutputBuffer& output_;
+};
+
+/// The expressions of the command line, one line each, with no prompt.
+class ExpressionLineSource : public LineSource {
+ public:
+  explicit ExpressionLineSource(std::vector<std::string> expressions)
+      : expressions_(std::move(expressions)) {}
+
+  ReadResult readLine(std::string_view prompt, WideString& line) override;
+
+ private:
+  std::vector<std::string> expressions_;
+  std::size_t next_ = 0;
+};
+
+#endif  // ZORVEX_CONSOLE_LINE_SOURCES_H_

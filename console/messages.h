@@ -1,0 +1,23 @@
+#ifndef ZORVEX_CONSOLE_MESSAGES_H_
+#define ZORVEX_CONSOLE_MESSAGES_H_
+
+#include <string_view>
+
+class OutputBuffer;
+
+// The program's own messages about its surroundings (the expression errors
+// are the engine's, in engine/error_lines.h). Each is one line on standard
+// error, "zorvex: WHAT: REASON", sent at once.
+
+/// What is reported when standard output cannot be written.
+constexpr std::string_view WRITE_ERROR = "write error";
+/// What is reported when the memory for a line or a variable runs out.
+constexpr std::string_view OUT_OF_MEMORY = "out of memory";
+/// What is reported when the input is the very file the output goes to.
+constexpr std::string_view INPUT_IS_OUTPUT = "input file is output file";
+
+/// Writes "zorvex: WHAT", then ": REASON" unless `reason` is empty, as one
+/// line to `err` and sends it.
+void reportFailure(OutputBuffer& err, std::string_view what, std::string_view reason = {});
+
+#endif  // ZORVEX_CONSOLE_MESSAGES_H_
