@@ -68,6 +68,9 @@ long FdInputBuffer::readBlock() {
   if (error_ != 0) {
     return -1;  // a failed input stays failed: nothing after it is read
   }
+  if (current_.fd < 0) {
+    return 0;  // no file yet: go on to the first one
+  }
   for (;;) {
     const ssize_t got = ::read(current_.fd, buffer_.get(), size_);
     if (got >= 0) {

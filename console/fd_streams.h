@@ -21,8 +21,8 @@ struct InputFile {
 /// mistaken for the end of the input.
 class FdInputBuffer : public InputBuffer {
  public:
-  /// Reads `first` and then, at each end, the file `next` gives, until it
-  /// gives none.
+  /// Reads `first` (none when its fd is -1) and then, at each end, the
+  /// file `next` gives, until it gives none.
   explicit FdInputBuffer(InputFile first,
                          std::function<std::optional<InputFile>()> next = nullptr,
                          std::size_t size = 1 << 16);

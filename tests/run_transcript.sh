@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # Runs the program on CASE.in and compares standard output, standard error
 # and the exit status byte for byte with the expected ones:
-#   CASE.out   standard output; without CASE.args it follows the banner,
-#              which every dialogue starts with and which lives in BANNER
+#   CASE.out   standard output after the banner, which every dialogue
+#              starts with and which lives in BANNER
 #   CASE.err   standard error (empty when absent)
 #   CASE.code  the exit status (0 when absent)
 #   CASE.both  when present, the output with standard error sent to the
 #              same file, which checks that each error line comes before
 #              the result line of its input
-#   CASE.args  when present, the command-line arguments, one per line; the
-#              run starts in the directory of CASE
 set -u
 program=$1
 case=$2
@@ -17,19 +15,11 @@ banner=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-args=()
-if [ -f "$case.args" ]; then
-  mapfile -t args <"$case.args"
-  cat "$case.out" >"$work/expected_out"
-  [ -f "$case.both" ] && cat "$case.both" >"$work/expected_both"
-else
-  cat "$banner" "$case.out" >"$work/expected_out"
-  [ -f "$case.both" ] && cat "$banner" "$case.both" >"$work/expected_both"
-fi
-cd "$(dirname "$case")" || exit 1
+cat "$banner" "$case.out" >"$work/expected_out"
+[ -f "$case.both" ] && cat "$banner" "$case.both" >"$work/expected_both"
 
 status=0
-"$program" "${args[@]}" <"$case.in" >"$work/out" 2>"$work/err"
+"$program" <"$case.in" >"$work/out" 2>"$work/err"
 code=$?
 expected_code=0
 [ -f "$case.code" ] && expected_code=$(cat "$case.code")
@@ -53,7 +43,7 @@ if ! cmp -s "$work/err" "$expected_err"; then
   status=1
 fi
 if [ -f "$case.both" ]; then
-  "$program" "${args[@]}" <"$case.in" >"$work/both" 2>&1
+  "$program" <"$case.in" >"$work/both" 2>&1
   if ! cmp -s "$work/both" "$work/expected_both"; then
     echo "combined output differs:"
     diff "$work/expected_both" "$work/both" | head -40

@@ -1,0 +1,54 @@
+#include "console/input_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "console/messages.h"
+
+bool readsOwnOutput(int fd) {
+  struct stat input;
+  struct stat output;
+  if (fstat(fd, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) {
+    return false;
+  }
+  if (!S_ISREG(input.st_mode) || input.st_dev != output.st_dev || input.st_ino != output.st_ino) {
+    return false;
+  }
+  // Reading an empty file, or one already read to its end, is harmless
+  // ("zorvex <f >f" truncates f first).
+  const off_t position = lseek(fd, 0, SEEK_CUR);
+  return position >= 0 && position < output.st_size;
+}
+
+std::optional<InputFile> InputFiles::next() {
+  while (next_ < names_.size()) {
+    const std::string& name = names_[next_++];
+    InputFile file{STDIN_FILENO, name, false};
+    if (name != "-") {
+      file.fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+      file.owned = true;
+    }
+    int error = file.fd < 0 ? errno : 0;
+    struct stat status;
+    if (error == 0 && fstat(file.fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+      error = EISDIR;  // as a read would fail, but before anything is read
+    }
+    if (error == 0 && readsOwnOutput(file.fd)) {
+      reportFailure(err_, name, INPUT_IS_OUTPUT);
+    } else if (error != 0) {
+      reportFailure(err_, name, std::strerror(error));
+    } else {
+      return file;
+    }
+    anyFailed_ = true;
+    if (file.owned && file.fd >= 0) {
+      ::close(file.fd);
+    }
+  }
+  return std::nullopt;
+}

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The command line: every option, every exit status and the rules for FILE
+# operands, one case a line.
+#
+# Usage: tests/cli_test.sh PROGRAM VERSION
+set -u
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+passed=0
+failed=0
+
+printf '1+1\n' >one
+printf 'x=3\n' >three
+printf 'x*2\nexit\n4\n' >six_then_exit
+printf '1+' >open_sum
+mkdir directory
+undeclared_y="Error: Variable 'y' is undeclared. It is used as 0.0 .\n"
+hint=" (try 'zorvex --help')"
+
+# check NAME STDIN OUT ERR STATUS ARGUMENT...: STDIN, OUT and ERR are printf
+# formats of standard input and the exact standard output and error.
+check() {
+  local name=$1 status
+  printf "$2" >stdin
+  printf "$3" >out.expected
+  printf "$4" >err.expected
+  "$program" "${@:6}" <stdin >out 2>err
+  status=$?
+  if [ "$status" != "$5" ] || ! cmp -s out out.expected || ! cmp -s err err.expected; then
+    echo "FAIL $name: status $status (expected $5); output, then errors:"
+    od -c out | head -5
+    cat err
+    failed=$((failed + 1))
+  else
+    passed=$((passed + 1))
+  fi
+}
+
+# Expressions: bare values, one set of variables, standard input unread,
+# commands as in the dialogue, status 3 once an error line was written.
+check "expressions" '9\n' '2\n10\n' '' 0 -e 'x=2' --expression='x*5'
+check "expression error" '' '0\n' "$undeclared_y" 3 -e 'y*2'
+check "value kept after an error" '' '0\n3\n' "$undeclared_y" 3 -e y -e 1+2
+check "exit ends the expressions" '' '1\n' '' 0 -e 1 -e EXIT -e 2
+check "showvars" '' '\n\t\t0\npi\t\t3.14159\nrad\t\t0\n\n' '' 0 -e showvars
+
+# Quiet runs and files: no banner, no prompts.
+check "quiet" '1+2\ny\n' '= 3\n= 0\n' "$undeclared_y" 0 -q
+check "files as one input" '' '= 2\n= 3\n= 6\n' '' 0 one three six_then_exit one
+check "a line across files" '' '= 3\n' '' 0 open_sum one
+check "dash is standard input" '5\n' '= 2\n= 5\n= 2\n' '' 0 one - one
+check "unreadable files" '' '= 2\n= 3\n' \
+  "zorvex: missing: No such file or directory\nzorvex: directory: Is a directory\n" 1 \
+  one missing directory three
+
+# Usage errors: nothing on standard output, status 2.
+check "unknown long option" '' '' "zorvex: unknown option '--bogus'$hint\n" 2 --bogus=1
+check "unknown short option" '' '' "zorvex: unknown option '-x'$hint\n" 2 -qx
+check "missing argument" '' '' "zorvex: option '-e' needs an argument$hint\n" 2 -e
+check "missing long argument" '' '' "zorvex: option '--expression' needs an argument$hint\n" 2 \
+  --expression
+check "expressions and files" '' '' "zorvex: -e cannot be combined with FILE operands$hint\n" 2 \
+  -e 1 one
+
+# Help and version: standard output only, status 0.
+check_first_line() {
+  local name=$1 expected=$2 status
+  shift 2
+  "$program" "$@" >out 2>err
+  status=$?
+  if [ "$status" = 0 ] && [ "$(head -n 1 out)" = "$expected" ] && [ ! -s err ]; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name: status $status, first line '$(head -n 1 out)'"
+    failed=$((failed + 1))
+  fi
+}
+check_first_line "help" "Usage: zorvex [OPTION]... [FILE]..." --help
+check_first_line "help wins" "Usage: zorvex [OPTION]... [FILE]..." -q -h -e 1
+check_first_line "version" "zorvex $version" -V
+
+# Input that is the output file: refused before anything is evaluated.
+printf '1+1\n' >loop
+"$program" <loop >>loop 2>err
+status=$?
+printf 'zorvex: input file is output file\n' >err.expected
+if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "1+1" ]; then
+  passed=$((passed + 1))
+else
+  echo "FAIL input is output: status $status"
+  failed=$((failed + 1))
+fi
+"$program" -q one loop >>loop 2>err
+status=$?
+printf 'zorvex: loop: input file is output file\n' >err.expected
+if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "$(printf '1+1\n= 2')" ]; then
+  passed=$((passed + 1))
+else
+  echo "FAIL file operand is output: status $status"
+  failed=$((failed + 1))
+fi
+
+# Memory running out: every result so far is written, then one line and
+# status 1, never a death by signal. The sanitizers reserve more address
+# space than any such limit allows, so their builds skip this.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+  check_memory() {
+    local name=$1 status
+    (ulimit -v 300000 && "$program" -q) <"$2" >out 2>err
+    status=$?
+    printf 'zorvex: out of memory\n' >err.expected
+    if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat out)" = "$3" ]; then
+      passed=$((passed + 1))
+    else
+      echo "FAIL $name: status $status, $(wc -l <out) result lines, errors: $(head -c 200 err)"
+      failed=$((failed + 1))
+    fi
+  }
+  check_memory "endless line" /dev/zero ""
+  { printf '1+1\n2+2\n'; head -c 200000000 /dev/zero | tr '\0' 7; } >long_line
+  check_memory "long line after results" long_line "$(printf '= 2\n= 4')"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
