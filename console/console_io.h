@@ -40,9 +40,14 @@ class InputBuffer : public std::streambuf {
   bool hasCompleteLine() const {
     return std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())) != nullptr;
   }
-  /// Returns what failed and why when reading failed, or "" (the end of
-  /// the input is no failure).
+  /// Returns true once reading has failed (the end of the input is no
+  /// failure).
+  bool failed() const { return error_ != 0; }
+  /// Returns what failed and why once reading has failed, or "".
   virtual std::string failure() const { return ""; }
+
+ protected:
+  int error_ = 0;  // the errno of the failed read, or 0
 };
 
 /// An output buffer that gathers what is written to it. Flushing a stream

@@ -48,7 +48,6 @@ class FdInputBuffer : public InputBuffer {
   // Left uninitialised: pages are touched only as data passes through.
   std::unique_ptr<char[]> buffer_;
   std::size_t size_;
-  int error_ = 0;
   std::string failedName_;
 };
 

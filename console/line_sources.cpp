@@ -11,7 +11,7 @@ ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line)
     return ReadResult::END;  // nobody can see our output any more
   }
   const bool gotLine = static_cast<bool>(::readLine(in_, line));
-  if (!input_.failure().empty()) {
+  if (input_.failed()) {
     // The line a failure cut short is not evaluated.
     line.clear();
     return ReadResult::FAILED;
