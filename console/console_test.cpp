@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -118,26 +120,50 @@ TEST(ConsoleTest, PromptAndAnswersAreSentBeforeWaitingForALine) {
 }
 
 TEST(ConsoleTest, ReadFailureEndsTheRunAfterTheResultsSoFar) {
-  class FailingSource : public LineSource {
+  // Input that fails after its first block, in the middle of a line.
+  class FailingInput : public InputBuffer {
+   public:
+    FailingInput() { setg(text_, text_, text_ + 10); }
+    std::string failure() const override { return "read error: Input/output error"; }
+
+   protected:
+    int_type underflow() override {
+      error_ = EIO;
+      return traits_type::eof();
+    }
+
+   private:
+    char text_[11] = "1+1\n17773+";
+  };
+  FailingInput input;
+  MemoryOutputBuffer out;
+  MemoryOutputBuffer err;
+  StreamLineSource lines(input, out);
+  EXPECT_EQ(runConsole(lines, out, err, {false, "", "= ", false}), EXIT_FAILED);
+  EXPECT_EQ(out.pushedText(), "= 2\n");  // the cut line 17773+ is not evaluated
+  EXPECT_EQ(err.text(), "zorvex: read error: Input/output error\n");
+}
+
+TEST(ConsoleTest, RunningOutOfMemoryKeepsTheResultsSoFar) {
+  class ExhaustingSource : public LineSource {
    public:
     ReadResult readLine(std::string_view, WideString& line) override {
       if (lines_++ == 0) {
         line = WideString("1+1");
         return ReadResult::LINE;
       }
-      return ReadResult::FAILED;
+      throw std::bad_alloc();
     }
-    std::string failure() const override { return "read error: Input/output error"; }
 
    private:
     int lines_ = 0;
   };
   MemoryOutputBuffer out;
   MemoryOutputBuffer err;
-  FailingSource lines;
+  ExhaustingSource lines;
   EXPECT_EQ(runConsole(lines, out, err, {false, "", "= ", false}), EXIT_FAILED);
   EXPECT_EQ(out.pushedText(), "= 2\n");
-  EXPECT_EQ(err.text(), "zorvex: read error: Input/output error\n");
+  EXPECT_EQ(err.text(), "zorvex: out of memory\n");
 }
 
 }  // namespace
