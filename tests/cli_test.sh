@@ -20,6 +20,16 @@ mkdir directory
 undeclared_y="Error: Variable 'y' is undeclared. It is used as 0.0 .\n"
 hint=" (try 'zorvex --help')"
 
+# verdict NAME PASSED DETAIL: counts a case; PASSED is 0 when it passed.
+verdict() {
+  if [ "$2" = 0 ]; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL $1: $3"
+    failed=$((failed + 1))
+  fi
+}
+
 # check NAME STDIN OUT ERR STATUS ARGUMENT...: STDIN, OUT and ERR are printf
 # formats of standard input and the exact standard output and error.
 check() {
@@ -29,14 +39,8 @@ check() {
   printf "$4" >err.expected
   "$program" "${@:6}" <stdin >out 2>err
   status=$?
-  if [ "$status" != "$5" ] || ! cmp -s out out.expected || ! cmp -s err err.expected; then
-    echo "FAIL $name: status $status (expected $5); output, then errors:"
-    od -c out | head -5
-    cat err
-    failed=$((failed + 1))
-  else
-    passed=$((passed + 1))
-  fi
+  [ "$status" = "$5" ] && cmp -s out out.expected && cmp -s err err.expected
+  verdict "$name" $? "status $status (expected $5), output $(od -c out | head -3), errors $(cat err)"
 }
 
 # Expressions: bare values, one set of variables, standard input unread,
@@ -71,12 +75,8 @@ check_first_line() {
   shift 2
   "$program" "$@" >out 2>err
   status=$?
-  if [ "$status" = 0 ] && [ "$(head -n 1 out)" = "$expected" ] && [ ! -s err ]; then
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name: status $status, first line '$(head -n 1 out)'"
-    failed=$((failed + 1))
-  fi
+  [ "$status" = 0 ] && [ "$(head -n 1 out)" = "$expected" ] && [ ! -s err ]
+  verdict "$name" $? "status $status, first line '$(head -n 1 out)'"
 }
 check_first_line "help" "Usage: zorvex [OPTION]... [FILE]..." --help
 check_first_line "help wins" "Usage: zorvex [OPTION]... [FILE]..." -q -h -e 1
@@ -87,21 +87,13 @@ printf '1+1\n' >loop
 "$program" <loop >>loop 2>err
 status=$?
 printf 'zorvex: input file is output file\n' >err.expected
-if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "1+1" ]; then
-  passed=$((passed + 1))
-else
-  echo "FAIL input is output: status $status"
-  failed=$((failed + 1))
-fi
+[ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "1+1" ]
+verdict "input is output" $? "status $status"
 "$program" -q one loop >>loop 2>err
 status=$?
 printf 'zorvex: loop: input file is output file\n' >err.expected
-if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "$(printf '1+1\n= 2')" ]; then
-  passed=$((passed + 1))
-else
-  echo "FAIL file operand is output: status $status"
-  failed=$((failed + 1))
-fi
+[ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "$(printf '1+1\n= 2')" ]
+verdict "file operand is output" $? "status $status"
 
 # Memory running out: every result so far is written, then one line and
 # status 1, never a death by signal. The sanitizers reserve more address
@@ -112,12 +104,8 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
     (ulimit -v 300000 && "$program" -q) <"$2" >out 2>err
     status=$?
     printf 'zorvex: out of memory\n' >err.expected
-    if [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat out)" = "$3" ]; then
-      passed=$((passed + 1))
-    else
-      echo "FAIL $name: status $status, $(wc -l <out) result lines, errors: $(head -c 200 err)"
-      failed=$((failed + 1))
-    fi
+    [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat out)" = "$3" ]
+    verdict "$name" $? "status $status, $(wc -l <out) result lines, errors: $(head -c 200 err)"
   }
   check_memory "endless line" /dev/zero ""
   { printf '1+1\n2+2\n'; head -c 200000000 /dev/zero | tr '\0' 7; } >long_line
