@@ -45,8 +45,10 @@ class Calculator {
   double evaluateLine(WideString& line);
 
   /// Empties the table, normalises `line` in place and cuts it into tokens.
-  /// Returns false, with the table holding the first MAX_TOKENS tokens, when
-  /// the line has more tokens than the table has slots.
+  /// A run of a million units or more that is at least as long as the rest
+  /// of the line moves into its token, and `line` keeps only what follows
+  /// it. Returns false, with the table holding the first MAX_TOKENS tokens,
+  /// when the line has more tokens than the table has slots.
   bool tokenize(WideString& line);
   /// Lower-cases `line`, removes its blanks and tabs and turns every
   /// bracket shape into a round bracket, in place.
