@@ -19,7 +19,9 @@ double Calculator::evaluateLine(WideString& line) {
     return 0.0;
   }
   resolveNames();
-  return reduceRange(-1, -1);
+  const double value = reduceRange(-1, -1);
+  releaseLongTokens();
+  return value;
 }
 
 void Calculator::setVariable(const WideString& name, double value) { variables.set(name, value); }
@@ -33,6 +35,18 @@ void Calculator::showVariables() { variables.show(out_); }
 void Calculator::writeNumber(int slot, double value) {
   tokens[slot].text.setNumber(value);
   tokens[slot].kind = TOKEN_NUMBER;
+}
+
+void Calculator::releaseLongTokens() {
+  // Nothing reads the table after the evaluation, and the next line empties
+  // it anyway; a long run's text is emptied now so that its memory is not
+  // held while the program waits for that line.
+  for (int slot = 0; slot < usedSlots_; ++slot) {
+    if (static_cast<std::size_t>(tokens[slot].text.length()) > UnitBuffer::KEPT_UNITS) {
+      tokens[slot].kind = TOKEN_EMPTY;
+      tokens[slot].text.clear();
+    }
+  }
 }
 
 void Calculator::writeError(const char* message) {

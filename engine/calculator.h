@@ -95,6 +95,8 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// Empties the slots whose text is too long to keep for the next line.
+  void releaseLongTokens();
   void writeError(const char* message);
 
   std::ostream& out_;
