@@ -12,15 +12,18 @@ Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(e
 Calculator::~Calculator() = default;
 
 double Calculator::evaluateLine(WideString& line) {
-  if (!tokenize(line)) {
+  double value = 0.0;
+  if (tokenize(line)) {
+    resolveNames();
+    value = reduceRange(-1, -1);
+  } else {
     // A line beyond the table's capacity is not evaluated at all, so no
     // variable is read or assigned on the strength of a truncated line.
     writeError("Error: Expression has more than 128 tokens. Returns 0.0 .");
-    return 0.0;
   }
-  resolveNames();
-  const double value = reduceRange(-1, -1);
-  releaseLongTokens();
+  if (longRuns_) {
+    releaseLongTokens();
+  }
   return value;
 }
 
@@ -42,7 +45,7 @@ void Calculator::releaseLongTokens() {
   // it anyway; a long run's text is emptied now so that its memory is not
   // held while the program waits for that line.
   for (int slot = 0; slot < usedSlots_; ++slot) {
-    if (static_cast<std::size_t>(tokens[slot].text.length()) > UnitBuffer::KEPT_UNITS) {
+    if (tokens[slot].text.longerThan(UnitBuffer::KEPT_UNITS)) {
       tokens[slot].kind = TOKEN_EMPTY;
       tokens[slot].text.clear();
     }

@@ -102,6 +102,9 @@ class Calculator {
   std::ostream& out_;
   std::ostream& err_;
   int usedSlots_ = 0;
+  /// True when the current line has a run too long to keep its memory for
+  /// the next line.
+  bool longRuns_ = false;
 };
 
 #endif  // ZORVEX_ENGINE_CALCULATOR_H_

@@ -21,6 +21,7 @@ bool Calculator::tokenize(WideString& line) {
   // previous line used can hold anything.
   const int previouslyUsed = usedSlots_;
   tokenCount = MAX_TOKENS;
+  longRuns_ = false;
 
   normalizeLine(line);
 
@@ -45,6 +46,7 @@ bool Calculator::tokenize(WideString& line) {
         ++end;
       }
       tokens[slot].kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
+      longRuns_ |= end - i > UnitBuffer::KEPT_UNITS;
       if (end - i >= TAKEN_RUN_UNITS && end - i >= units.size() - end) {
         // A run this long is not copied: its token takes over the line's
         // units, and the line keeps only what follows the run, so that the

@@ -80,6 +80,13 @@ void WideString::appendBytes(const char* bytes, std::size_t size) {
   hasArray_ = true;
 }
 
+bool WideString::longerThan(std::size_t units) const {
+  if (memo_.textPending && units >= NUMBER_TEXT_CAPACITY) {
+    return false;  // no number's text is that long
+  }
+  return view().size() > units;
+}
+
 char16_t& WideString::at(int index) {
   if (index >= 0 && index < length()) {
     // The caller may write through the reference.
@@ -262,7 +269,9 @@ void WideString::setNumber(double value) {
   UnitBuffer& units = replaceText();
   hasArray_ = true;
   if (std::optional<double> readBack = readBackOfFixed(value)) {
-    // The text can wait: the value it reads back as is already known.
+    // The text can wait: the value it reads back as is already known. The
+    // old text goes now, so that a long one holds no memory meanwhile.
+    units.clear();
     memo_ = NumberMemo{true, true, value, *readBack};
     return;
   }

@@ -46,6 +46,9 @@ class WideString {
 
   /// Returns the number of units of text.
   int length() const { return static_cast<int>(text().size()); }
+  /// Returns true when the text has more than `units` units; a number's
+  /// text is not written out for the answer.
+  bool longerThan(std::size_t units) const;
   /// Returns the array size: length + 1, or 0 when the string holds no array.
   int capacity() const { return hasArray_ ? length() + 1 : 0; }
   /// Returns the unit at `index`, or a shared zero unit outside the text.

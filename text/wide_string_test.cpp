@@ -268,7 +268,9 @@ TEST(WideStringTest, ChangedTextIsReadAgain) {
       {"bytes", [](WideString& s) { s.assignBytes("8", 1); }, "8"},
       {"units", [](WideString& s) { s.assignUnits(u"9.25"); }, "9.25"},
       {"rewrite",
-       [](WideString& s) { s.rewriteUnits([](char16_t u) -> int { return u == u'1' ? u'6' : u; }); },
+       [](WideString& s) {
+         s.rewriteUnits([](char16_t u) -> int { return u == u'1' ? u'6' : u; });
+       },
        "6.500000"},
       {"rewrite dropping",
        [](WideString& s) {
