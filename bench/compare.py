@@ -216,6 +216,22 @@ def main():
     ok10 = values_of(os.path.join(out, "huge10.out")) == ["2"]
     report.target("10 MB of blanks then 1+1 answered in under 0.05 s", t10 < 0.05 and ok10,
                   f"{t10:.4f} s, answer {'2' if ok10 else 'WRONG'}")
+    if awk:
+        # The same line as an awk program, timed in alternation with zorvex
+        # so that whatever else the machine does weighs on both alike.
+        awk10 = [awk, "-f", os.path.join(huge10, "awk.awk")]
+        z_times, awk_times = [], []
+        for _ in range(11):
+            z_times.append(run([zorvex], os.path.join(huge10, "zorvex.txt"),
+                               os.path.join(out, "huge10.out")))
+            awk_times.append(run(awk10, os.devnull, os.path.join(out, "huge10.awk.out")))
+        z10, awk10_time = statistics.median(z_times), statistics.median(awk_times)
+        awk_ok10 = values_of(os.path.join(out, "huge10.awk.out")) == ["2"]
+        log(f"10 MB of blanks then 1+1: zorvex {z10:.4f} s, "
+            f"{os.path.basename(awk)} {awk10_time:.4f} s")
+        report.target(f"10 MB of blanks then 1+1 no slower than {os.path.basename(awk)}",
+                      ok10 and awk_ok10 and z10 <= awk10_time,
+                      f"{z10:.4f} s against {awk10_time:.4f} s")
     big_bytes = 10000000 if args.quick else 100000000
     if not args.quick:
         huge100 = generate(args.workdir, "hugeline-100MB", ["--probe", "hugeline", "--bytes", str(big_bytes)])

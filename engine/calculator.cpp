@@ -14,14 +14,19 @@ Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(e
 Calculator::~Calculator() = default;
 
 double Calculator::evaluateLine(WideString& line) {
-  if (!tokenize(line)) {
+  double value = 0.0;
+  if (tokenize(line)) {
+    resolveNames();
+    value = reduceRange(-1, -1);
+  } else {
     // A line beyond the table's capacity is not evaluated at all, so no
     // variable is read or assigned on the strength of a truncated line.
     writeError(TOO_MANY_TOKENS);
-    return 0.0;
   }
-  resolveNames();
-  return reduceRange(-1, -1);
+  if (longRuns_) {
+    releaseLongTokens();
+  }
+  return value;
 }
 
 void Calculator::setVariable(const WideString& name, double value) { variables.set(name, value); }
@@ -41,6 +46,18 @@ void Calculator::showVariables() { variables.show(out_); }
 void Calculator::writeNumber(int slot, double value) {
   tokens[slot].text.setNumber(value);
   tokens[slot].kind = TOKEN_NUMBER;
+}
+
+void Calculator::releaseLongTokens() {
+  // Nothing reads the table after the evaluation, and the next line empties
+  // it anyway; a long run's text is emptied now so that its memory is not
+  // held while the program waits for that line.
+  for (int slot = 0; slot < usedSlots_; ++slot) {
+    if (tokens[slot].text.longerThan(UnitBuffer::KEPT_UNITS)) {
+      tokens[slot].kind = TOKEN_EMPTY;
+      tokens[slot].text.clear();
+    }
+  }
 }
 
 void Calculator::writeError(std::string_view text, const WideString* subject,

@@ -46,8 +46,10 @@ class Calculator {
   double evaluateLine(WideString& line);
 
   /// Empties the table, normalises `line` in place and cuts it into tokens.
-  /// Returns false, with the table holding the first MAX_TOKENS tokens, when
-  /// the line has more tokens than the table has slots.
+  /// A run of a million units or more that is at least as long as the rest
+  /// of the line moves into its token, and `line` keeps only what follows
+  /// it. Returns false, with the table holding the first MAX_TOKENS tokens,
+  /// when the line has more tokens than the table has slots.
   bool tokenize(WideString& line);
   /// Lower-cases `line`, removes its blanks and tabs and turns every
   /// bracket shape into a round bracket, in place.
@@ -96,6 +98,8 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// Empties the slots whose text is too long to keep for the next line.
+  void releaseLongTokens();
   /// Writes one error line: `text`, then the subject's text and `tail`
   /// when there is a subject.
   void writeError(std::string_view text, const WideString* subject = nullptr,
@@ -105,6 +109,9 @@ class Calculator {
   std::ostream& err_;
   int usedSlots_ = 0;
   uint64_t errorLineCount_ = 0;
+  /// True when the current line has a run too long to keep its memory for
+  /// the next line.
+  bool longRuns_ = false;
 };
 
 #endif  // ZORVEX_ENGINE_CALCULATOR_H_

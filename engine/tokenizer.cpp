@@ -2,12 +2,17 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
 bool isLetter(char16_t unit) { return unit >= u'a' && unit <= u'z'; }
 
 bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') || unit == u'.'; }
+
+/// Runs of at least this many units move out of the line instead of being
+/// copied.
+constexpr std::size_t TAKEN_RUN_UNITS = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -16,12 +21,13 @@ bool Calculator::tokenize(WideString& line) {
   // previous line used can hold anything.
   const int previouslyUsed = usedSlots_;
   tokenCount = MAX_TOKENS;
+  longRuns_ = false;
 
   normalizeLine(line);
 
   // Letters and number characters form runs; every other unit is a token
   // of its own whose kind is the unit.
-  const std::u16string_view units = line.view();
+  std::u16string_view units = line.view();
   int slot = -1;
   std::size_t i = 0;
   bool fits = true;
@@ -40,6 +46,19 @@ bool Calculator::tokenize(WideString& line) {
         ++end;
       }
       tokens[slot].kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
+      longRuns_ |= end - i > UnitBuffer::KEPT_UNITS;
+      if (end - i >= TAKEN_RUN_UNITS && end - i >= units.size() - end) {
+        // A run this long is not copied: its token takes over the line's
+        // units, and the line keeps only what follows the run, so that the
+        // line and a copy of its run are never in memory at once.
+        WideString rest = line.substring(static_cast<int>(end), -1);
+        line.keepRange(static_cast<int>(i), static_cast<int>(end));
+        tokens[slot].text = std::move(line);
+        line = std::move(rest);
+        units = line.view();
+        i = 0;
+        continue;
+      }
       tokens[slot].text.assignUnits(units.substr(i, end - i));
       i = end;
     } else {
@@ -78,5 +97,5 @@ void Calculator::normalizeLine(WideString& line) {
       return table;
     }();
     return normalized[unit];
-  });
+  }, u' ');
 }

@@ -100,4 +100,31 @@ TEST(TokenizerTest, ResetsWhatThePreviousLineLeft) {
   EXPECT_EQ(occupiedSlots(captured.calculator), (Slots{"0:o:7"}));
 }
 
+// A run of a million units or more moves into its token instead of being
+// copied, when it is at least as long as the rest of the line; the line
+// keeps what follows it, and the tokens are those of any line.
+TEST(TokenizerTest, LongRunsMoveIntoTheirTokens) {
+  const std::string digits(std::size_t{1} << 20, '7');
+  const std::string letters((std::size_t{1} << 20) + 1, 'Q');
+  struct Case {
+    std::string line;
+    Slots slots;
+    std::string rest;
+  } cases[] = {
+      {"1+" + digits + " * 2", {"0:o:1", "1:+:", "2:o:" + digits, "3:*:", "4:o:2"}, "*2"},
+      {digits + "x" + letters, {"0:o:" + digits, "1:n:x" + std::string(letters.size(), 'q')}, ""},
+      {"(" + digits.substr(1) + ")", {"0:(:", "1:o:" + digits.substr(1), "2:):"},
+       "(" + digits.substr(1) + ")"},
+  };
+  for (const Case& c : cases) {
+    CapturedCalculator captured;
+    WideString line(c.line.c_str());
+    EXPECT_TRUE(captured.calculator.tokenize(line));
+    EXPECT_TRUE(occupiedSlots(captured.calculator) == c.slots) << c.line.substr(0, 20);
+    std::ostringstream rest;
+    line.writeTo(rest);
+    EXPECT_TRUE(rest.str() == c.rest) << c.line.substr(0, 20);
+  }
+}
+
 }  // namespace

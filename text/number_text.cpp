@@ -1,5 +1,6 @@
 #include "text/number_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -261,6 +262,102 @@ bool startsPlainDecimal(std::string_view text) {
   return !hexPrefix;
 }
 
+/// Texts longer than this are read without a byte copy of the whole text.
+constexpr std::size_t LONG_TEXT = 4096;
+
+/// Significant digits kept by shortenDecimal. Every double and every point
+/// halfway between two neighbouring doubles is a decimal of at most 767
+/// significant digits, so a number cut after more digits, with one non-zero
+/// digit standing for any non-zero rest, rounds to the same double.
+constexpr std::size_t KEPT_DIGITS = 800;
+
+/// Exponents beyond this magnitude are as good as infinite: the value
+/// overflows or underflows whatever its digits.
+constexpr int64_t EXPONENT_LIMIT = 100000;
+
+/// The low byte of a unit, as the numeric conversion sees it.
+unsigned char lowByte(char16_t unit) { return static_cast<unsigned char>(unit & 0xFF); }
+
+/// Rewrites the decimal number at the start of `units` (low bytes, as the C
+/// library reads them: leading white space, sign, digits with one point, an
+/// exponent) as a short text of the same value: its sign, then 0. and at most
+/// KEPT_DIGITS significant digits (and a sticky 1), then the exponent.
+/// Returns nothing when the text starts with any other form (hexadecimal,
+/// inf, nan), which the caller reads in full.
+std::optional<std::string> shortenDecimal(std::u16string_view units) {
+  const std::size_t size = units.size();
+  std::size_t i = 0;
+  while (i < size && (lowByte(units[i]) == ' ' ||
+                      (lowByte(units[i]) >= '\t' && lowByte(units[i]) <= '\r'))) {
+    ++i;
+  }
+  std::string shortened;
+  if (i < size && (lowByte(units[i]) == '-' || lowByte(units[i]) == '+')) {
+    if (lowByte(units[i]) == '-') {
+      shortened += '-';
+    }
+    ++i;
+  }
+  const bool hexPrefix = i + 1 < size && lowByte(units[i]) == '0' &&
+                         (lowByte(units[i + 1]) == 'x' || lowByte(units[i + 1]) == 'X');
+  const bool startsNumber =
+      i < size && (isDigit(lowByte(units[i])) ||
+                   (lowByte(units[i]) == '.' && i + 1 < size && isDigit(lowByte(units[i + 1]))));
+  if (hexPrefix || !startsNumber) {
+    return std::nullopt;
+  }
+  // The value is 0.DIGITS times ten to the power `exponent`.
+  shortened += "0.";
+  const std::size_t digitsStart = shortened.size();
+  int64_t exponent = 0;
+  bool point = false;
+  bool sticky = false;
+  for (; i < size; ++i) {
+    const unsigned char c = lowByte(units[i]);
+    if (c == '.' && !point) {
+      point = true;
+    } else if (!isDigit(c)) {
+      break;
+    } else if (shortened.size() == digitsStart && c == '0') {
+      exponent -= point ? 1 : 0;  // a leading zero
+    } else {
+      exponent += point ? 0 : 1;
+      if (shortened.size() - digitsStart < KEPT_DIGITS) {
+        shortened += static_cast<char>(c);
+      } else {
+        sticky |= c != '0';
+      }
+    }
+  }
+  if (sticky) {
+    shortened += '1';
+  }
+  if (i + 1 < size && (lowByte(units[i]) == 'e' || lowByte(units[i]) == 'E')) {
+    std::size_t j = i + 1;
+    const bool negative = lowByte(units[j]) == '-';
+    if (negative || lowByte(units[j]) == '+') {
+      ++j;
+    }
+    int64_t written = 0;
+    bool any = false;
+    for (; j < size && isDigit(lowByte(units[j])); ++j) {
+      written = std::min<int64_t>(written * 10 + (lowByte(units[j]) - '0'), EXPONENT_LIMIT);
+      any = true;
+    }
+    if (any) {
+      exponent += negative ? -written : written;
+    }
+  }
+  if (shortened.size() == digitsStart) {
+    shortened += '0';  // only zeros: the exponent does not matter
+    exponent = 0;
+  }
+  exponent = std::clamp<int64_t>(exponent, -EXPONENT_LIMIT, EXPONENT_LIMIT);
+  shortened += 'e';
+  shortened += std::to_string(exponent);
+  return shortened;
+}
+
 }  // namespace
 
 std::string_view formatFixed(double value, char* buffer) {
@@ -327,4 +424,19 @@ double parseDecimal(std::string_view text) {
   return std::strtod(terminated.c_str(), nullptr);
 }
 
-std::optional<double> parseUnitsExactly(std::u16string_view units) { return parseExactly(units); }
+double parseUnits(std::u16string_view units) {
+  if (std::optional<double> value = parseExactly(units)) {
+    return *value;
+  }
+  if (units.size() > LONG_TEXT) {
+    if (std::optional<std::string> shortened = shortenDecimal(units)) {
+      return parseDecimal(*shortened);
+    }
+  }
+  // The low bytes as a byte string, read by the C rules.
+  std::string bytes(units.size(), '\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    bytes[i] = static_cast<char>(units[i] & 0xFF);
+  }
+  return parseDecimal(bytes);
+}

@@ -27,9 +27,8 @@ std::string_view formatGeneral(double value, char* buffer);
 /// library's inf and nan forms); returns 0.0 when there is none.
 double parseDecimal(std::string_view text);
 
-/// Reads 16-bit units whose low bytes spell a plain decimal number, giving
-/// what parseDecimal gives for those bytes; returns nothing for any text it
-/// cannot read that way, which the caller then hands to parseDecimal.
-std::optional<double> parseUnitsExactly(std::u16string_view units);
+/// Reads the low bytes of 16-bit units as parseDecimal reads bytes; returns
+/// the value.
+double parseUnits(std::u16string_view units);
 
 #endif  // ZORVEX_TEXT_NUMBER_TEXT_H_

@@ -143,3 +143,43 @@ TEST(NumberTextTest, ReadBackValueIsWhatParsingTheTextGives) {
 }
 
 }  // namespace
+
+namespace {
+
+// Long texts are read from a shortened form; the value must still be what
+// the C library makes of the whole text, including a tie that only a digit
+// far down the text breaks.
+TEST(NumberTextTest, LongTextsReadAsTheCLibraryReadsThem) {
+  const std::string zeros(5000, '0');
+  const std::string digits(5000, '7');
+  // 2^53 + 1 lies halfway between two doubles: the digits after it decide.
+  const std::string tie = "9007199254740993";
+  const std::string cases[] = {
+      digits,
+      "-" + digits + "." + digits,
+      "0." + zeros + "123",
+      zeros + "42.5e-3",
+      "   \t+" + digits + "e-4990",
+      tie + "." + zeros,
+      tie + "." + zeros + "1",
+      "1." + digits + "e400",
+      "1." + digits + "e-400",
+      digits + "e-99999999999999999999",
+      "-" + zeros,
+      "." + zeros + "5x",
+      zeros + "e",
+      "-." + zeros,
+      "0x1p3" + zeros,
+      "inf" + digits,
+      "x" + digits,
+  };
+  for (const std::string& text : cases) {
+    const std::u16string units(text.begin(), text.end());
+    const double expected = std::strtod(text.c_str(), nullptr);
+    const double actual = parseUnits(units);
+    EXPECT_EQ(std::signbit(actual), std::signbit(expected)) << text.substr(0, 40);
+    EXPECT_EQ(actual, expected) << text.substr(0, 40);
+  }
+}
+
+}  // namespace

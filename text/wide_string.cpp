@@ -15,15 +15,18 @@ char16_t widen(char byte) {
   return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(byte)));
 }
 
-/// Buffers above this many units are released by `clear` instead of being
-/// kept for reuse, so one huge line does not pin its memory for the run.
-constexpr std::size_t KEPT_BUFFER_UNITS = 1 << 16;
+/// Writes `size` bytes widened to units at `units`.
+void widenInto(const char* bytes, std::size_t size, char16_t* units) {
+  for (std::size_t i = 0; i < size; ++i) {
+    units[i] = widen(bytes[i]);
+  }
+}
 
 /// Replaces `units` with the bytes of `text`, one unit per byte.
-void copyBytes(std::string_view text, WideString::Units& units) {
-  units.resize(text.size());
+void copyBytes(std::string_view text, UnitBuffer& units) {
+  char16_t* target = units.replace(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+    target[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
   }
 }
 
@@ -31,17 +34,13 @@ void copyBytes(std::string_view text, WideString::Units& units) {
 
 WideString::WideString() = default;
 
-WideString::WideString(const char* bytes) : hasArray_(true) {
-  for (const char* p = bytes; *p != '\0'; ++p) {
-    units_.push_back(widen(*p));
-  }
-}
+WideString::WideString(const char* bytes) { assignBytes(bytes, std::strlen(bytes)); }
 
 WideString::WideString(double value) { setNumber(value); }
 
-WideString::WideString(char character) : units_(1, widen(character)), hasArray_(true) {}
+WideString::WideString(char character) { appendUnit(widen(character)); }
 
-WideString::WideString(char16_t unit) : units_(1, unit), hasArray_(true) {}
+WideString::WideString(char16_t unit) { appendUnit(unit); }
 
 WideString::WideString(WideString&& other) noexcept
     : units_(std::move(other.units_)), hasArray_(other.hasArray_), memo_(other.memo_) {
@@ -67,18 +66,31 @@ WideString WideString::fromBytes(const char* bytes, std::size_t size) {
 }
 
 void WideString::assignBytes(const char* bytes, std::size_t size) {
-  Units& units = replaceText();
-  units.resize(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    units[i] = widen(bytes[i]);
-  }
+  widenInto(bytes, size, replaceText().replace(size));
   hasArray_ = true;
+}
+
+void WideString::appendBytes(const char* bytes, std::size_t size) {
+  if (size == 0) {
+    return;
+  }
+  UnitBuffer& units = changeText();
+  const std::size_t old = units.size();
+  widenInto(bytes, size, units.resize(old + size) + old);
+  hasArray_ = true;
+}
+
+bool WideString::longerThan(std::size_t units) const {
+  if (memo_.textPending && units >= NUMBER_TEXT_CAPACITY) {
+    return false;  // no number's text is that long
+  }
+  return view().size() > units;
 }
 
 char16_t& WideString::at(int index) {
   if (index >= 0 && index < length()) {
     // The caller may write through the reference.
-    return changeText()[static_cast<std::size_t>(index)];
+    return changeText().data()[index];
   }
   // Callers only read through this reference; it is reset on every use so a
   // stray write cannot leak into a later read.
@@ -88,7 +100,7 @@ char16_t& WideString::at(int index) {
 }
 
 char16_t WideString::at(int index) const {
-  return (index >= 0 && index < length()) ? text()[static_cast<std::size_t>(index)] : 0;
+  return (index >= 0 && index < length()) ? text().data()[index] : 0;
 }
 
 WideString& WideString::assign(const WideString& other) {
@@ -109,16 +121,18 @@ void WideString::append(const WideString& other) {
     return;
   }
   if (this == &other) {
-    const Units copy = text();
-    changeText().append(copy);
+    const UnitBuffer copy = text();
+    changeText().append(copy.view());
   } else {
-    changeText().append(other.text());
+    changeText().append(other.view());
   }
   hasArray_ = true;
 }
 
 void WideString::appendUnit(char16_t unit) {
-  changeText().push_back(unit);
+  UnitBuffer& units = changeText();
+  const std::size_t old = units.size();
+  units.resize(old + 1)[old] = unit;
   hasArray_ = true;
 }
 
@@ -149,6 +163,17 @@ void WideString::eraseAt(int position) {
   }
   WideString result = substring(0, position).concat(substring(position + 1, -1));
   *this = std::move(result);
+}
+
+void WideString::keepRange(int from, int to) {
+  if (to == -1) {
+    to = length();
+  }
+  if (from < 0 || to > length() || from >= to) {
+    clear();
+    return;
+  }
+  changeText().keepRange(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
 }
 
 void WideString::replaceAll(const WideString& pattern, const WideString& replacement) {
@@ -214,61 +239,51 @@ void WideString::removeAll(const WideString& pattern, int start) {
 }
 
 void WideString::toUpper() {
-  for (char16_t& unit : changeText()) {
-    if (unit >= u'a' && unit <= u'z') {
-      unit = static_cast<char16_t>(unit - 0x20);
+  UnitBuffer& units = changeText();
+  char16_t* data = units.data();
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (data[i] >= u'a' && data[i] <= u'z') {
+      data[i] = static_cast<char16_t>(data[i] - 0x20);
     }
   }
 }
 
 void WideString::toLower() {
-  for (char16_t& unit : changeText()) {
-    if (unit >= u'A' && unit <= u'Z') {
-      unit = static_cast<char16_t>(unit + 0x20);
+  UnitBuffer& units = changeText();
+  char16_t* data = units.data();
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (data[i] >= u'A' && data[i] <= u'Z') {
+      data[i] = static_cast<char16_t>(data[i] + 0x20);
     }
   }
 }
 
-double WideString::readNumber() const {
-  const Units& units = text();
-  if (std::optional<double> value = parseUnitsExactly(units)) {
-    return *value;
-  }
-  // The general case: the low bytes as a byte string, read by the C rules.
-  std::string bytes(units.size(), '\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    bytes[i] = static_cast<char>(units[i] & 0xFF);
-  }
-  return parseDecimal(bytes);
-}
+double WideString::readNumber() const { return parseUnits(view()); }
 
 void WideString::clear() {
-  if (units_.capacity() > KEPT_BUFFER_UNITS) {
-    Units().swap(units_);
-  } else {
-    units_.clear();
-  }
+  replaceText().clear();
   hasArray_ = false;
-  memo_ = NumberMemo();
 }
 
 void WideString::setNumber(double value) {
+  UnitBuffer& units = replaceText();
   hasArray_ = true;
   if (std::optional<double> readBack = readBackOfFixed(value)) {
-    // The text can wait: the value it reads back as is already known.
+    // The text can wait: the value it reads back as is already known. The
+    // old text goes now, so that a long one holds no memory meanwhile.
+    units.clear();
     memo_ = NumberMemo{true, true, value, *readBack};
     return;
   }
   // Huge and non-finite values: the text is written now and read when asked.
   char buffer[NUMBER_TEXT_CAPACITY];
-  copyBytes(formatFixed(value, buffer), units_);
-  memo_ = NumberMemo();
+  copyBytes(formatFixed(value, buffer), units);
 }
 
 void WideString::writeTo(std::ostream& out) const {
   char chunk[256];
   std::size_t filled = 0;
-  for (char16_t unit : text()) {
+  for (char16_t unit : view()) {
     chunk[filled++] = static_cast<char>(unit & 0xFF);
     if (filled == sizeof chunk) {
       out.write(chunk, static_cast<std::streamsize>(filled));
@@ -283,16 +298,19 @@ void WideString::assignUnits(std::u16string_view units) {
   hasArray_ = true;
 }
 
+void WideString::keepRewritten(std::size_t kept) {
+  if (kept != units_.size()) {
+    units_.resize(kept);
+    if (kept == 0) {
+      hasArray_ = false;  // rebuilt from nothing, as a removal leaves it
+    }
+  }
+}
+
 void WideString::writePendingText() const {
   char buffer[NUMBER_TEXT_CAPACITY];
   copyBytes(formatFixed(memo_.written, buffer), units_);
   memo_.textPending = false;
-}
-
-WideString::Units& WideString::changeText() {
-  text();
-  memo_ = NumberMemo();
-  return units_;
 }
 
 std::ostream& operator<<(std::ostream& out, const WideString& text) {
@@ -300,91 +318,40 @@ std::ostream& operator<<(std::ostream& out, const WideString& text) {
   return out;
 }
 
-namespace {
-
-/// The bytes of one input line, in a block that doubles as the line grows,
-/// so a line of any length costs time and memory linear in its length.
-class LineBytes {
- public:
-  LineBytes() = default;
-  LineBytes(const LineBytes&) = delete;
-  LineBytes& operator=(const LineBytes&) = delete;
-  ~LineBytes() { freeBlock(data_); }
-
-  /// Reads up to and including the next line feed (not stored); returns
-  /// false when the input ended before anything was read.
-  bool read(std::istream& in) {
-    size_ = 0;
-    for (;;) {
-      if (capacity_ - size_ < 2) {
-        grow();
-      }
-      in.getline(data_ + size_, static_cast<std::streamsize>(capacity_ - size_));
-      const std::size_t extracted = static_cast<std::size_t>(in.gcount());
-      if (in.fail() && !in.eof() && extracted == capacity_ - size_ - 1) {
-        // The buffer filled before the line ended: make room and go on.
-        size_ += extracted;
-        in.clear();
-        continue;
-      }
-      // The line feed, when one ended the line, was counted but not stored.
-      const bool sawLineFeed = !in.eof() && !in.fail();
-      size_ += extracted - (sawLineFeed ? 1 : 0);
-      return sawLineFeed || size_ > 0;
-    }
-  }
-
-  /// Gives back a large block once a long line is done with.
-  void trim() {
-    if (capacity_ > KEPT_LINE_BYTES) {
-      freeBlock(data_);
-      data_ = nullptr;
-      capacity_ = 0;
-    }
-  }
-
-  const char* data() const { return data_; }
-  std::size_t size() const { return size_; }
-  void dropLast() { --size_; }
-
- private:
-  static constexpr std::size_t KEPT_LINE_BYTES = std::size_t{1} << 20;
-
-  void grow() {
-    const std::size_t capacity = capacity_ == 0 ? 4096 : capacity_ * 2;
-    char* data = static_cast<char*>(allocateBlock(capacity));
-    if (size_ > 0) {
-      std::memcpy(data, data_, size_);
-    }
-    freeBlock(data_);
-    data_ = data;
-    capacity_ = capacity;
-  }
-
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-};
-
-}  // namespace
-
 std::istream& readLine(std::istream& in, WideString& target) {
   target.clear();
-  // One buffer reused from line to line: a line is read in one piece and
-  // widened once.
-  static thread_local LineBytes bytes;
-  const bool gotLine = bytes.read(in);
-  if (bytes.size() > 0 && bytes.data()[bytes.size() - 1] == '\r') {
-    bytes.dropLast();
+  // The line is read in chunks widened straight into the target, so no
+  // copy of the whole line exists beside it. The last byte of a full chunk
+  // is held back for the next one: a carriage return there may end the line.
+  constexpr std::size_t CHUNK = std::size_t{1} << 16;
+  char chunk[CHUNK];
+  std::size_t held = 0;
+  bool readAnything = false;
+  for (;;) {
+    in.getline(chunk + held, static_cast<std::streamsize>(CHUNK - held));
+    const std::size_t extracted = static_cast<std::size_t>(in.gcount());
+    readAnything |= extracted > 0;
+    if (in.fail() && !in.eof() && extracted == CHUNK - held - 1) {
+      // The chunk filled before the line ended: keep its last byte back.
+      const std::size_t size = held + extracted;
+      target.appendBytes(chunk, size - 1);
+      chunk[0] = chunk[size - 1];
+      held = 1;
+      in.clear();
+      continue;
+    }
+    // The line feed, when one ended the line, was counted but not stored.
+    const bool sawLineFeed = !in.eof() && !in.fail();
+    std::size_t size = held + extracted - (sawLineFeed ? 1 : 0);
+    if (size > 0 && chunk[size - 1] == '\r') {
+      --size;  // a CR LF line end, or a carriage return ending the input
+    }
+    target.appendBytes(chunk, size);
+    if (!readAnything) {
+      in.setstate(std::ios::failbit);
+    } else if (in.fail()) {
+      in.clear(in.rdstate() & ~std::ios::failbit);  // a last line without a line feed
+    }
+    return in;
   }
-  if (bytes.size() > 0) {
-    target.assignBytes(bytes.data(), bytes.size());
-  }
-  bytes.trim();
-  if (!gotLine) {
-    in.setstate(std::ios::failbit);
-  } else if (in.fail()) {
-    in.clear(in.rdstate() & ~std::ios::failbit);  // a last line without a line feed
-  }
-  return in;
 }

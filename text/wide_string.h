@@ -2,11 +2,12 @@
 #define ZORVEX_TEXT_WIDE_STRING_H_
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
 
-#include "text/large_blocks.h"
+#include "text/unit_buffer.h"
 
 /// The program's only text type: 16-bit code units with an explicit length.
 ///
@@ -14,15 +15,11 @@
 /// as the low byte of each unit, so every byte read from the console is
 /// written back unchanged. A string is a value: copies never share units.
 ///
-/// The units live in a buffer that is reused when a string is refilled, so
-/// that the token table and the input line cost no allocation per line once
-/// they have grown; `capacity()` still reports the array size a string of
-/// exact size would have (length + 1, or 0 when the string holds no array).
+/// The units live in a buffer that is reused when a string is refilled (see
+/// UnitBuffer); `capacity()` still reports the array size a string of exact
+/// size would have (length + 1, or 0 when the string holds no array).
 class WideString {
  public:
-  /// The storage of the units: a line can be very long.
-  using Units = std::basic_string<char16_t, std::char_traits<char16_t>, LargeBlockAllocator<char16_t>>;
-
   /// The empty string with no array.
   WideString();
   /// One unit per byte before the terminating zero, each sign-extended.
@@ -44,9 +41,14 @@ class WideString {
 
   /// Replaces the text with `size` bytes, each sign-extended, reusing the buffer.
   void assignBytes(const char* bytes, std::size_t size);
+  /// Appends `size` bytes, each sign-extended, in place.
+  void appendBytes(const char* bytes, std::size_t size);
 
   /// Returns the number of units of text.
   int length() const { return static_cast<int>(text().size()); }
+  /// Returns true when the text has more than `units` units; a number's
+  /// text is not written out for the answer.
+  bool longerThan(std::size_t units) const;
   /// Returns the array size: length + 1, or 0 when the string holds no array.
   int capacity() const { return hasArray_ ? length() + 1 : 0; }
   /// Returns the unit at `index`, or a shared zero unit outside the text.
@@ -54,7 +56,7 @@ class WideString {
   /// Returns the unit at `index`, or 0 outside the text.
   char16_t at(int index) const;
   /// Returns true when both texts have the same length and the same units.
-  bool equals(const WideString& other) const { return text() == other.text(); }
+  bool equals(const WideString& other) const { return view() == other.view(); }
   /// Replaces this string with a copy of `other`; returns this string.
   WideString& assign(const WideString& other);
   /// Returns this text followed by `other`'s text; neither operand changes.
@@ -70,6 +72,9 @@ class WideString {
   void insertAt(int position, const WideString& text);
   /// Removes the unit at `position`; any other position changes nothing.
   void eraseAt(int position);
+  /// Keeps only the units [from, to) in place, as `substring` would give
+  /// them, without copying the text anywhere else.
+  void keepRange(int from, int to);
   /// Replaces every occurrence of `pattern`, rescanning after each
   /// replacement so that a replacement can complete a new occurrence.
   void replaceAll(const WideString& pattern, const WideString& replacement);
@@ -96,33 +101,44 @@ class WideString {
   /// keep in its place, or NO_UNIT to drop it. Returns nothing.
   template <typename Rewrite>
   void rewriteUnits(Rewrite rewrite);
+  /// As rewriteUnits(rewrite), for a `rewrite` that drops every unit equal
+  /// to `dropped`: long runs of that unit are passed over eight at a time.
+  template <typename Rewrite>
+  void rewriteUnits(Rewrite rewrite, char16_t dropped);
   /// The value a `rewriteUnits` callback returns to drop a unit.
   static constexpr int NO_UNIT = -1;
 
   /// Returns the units as a view, valid until the string next changes.
-  std::u16string_view view() const { return text(); }
+  std::u16string_view view() const { return text().view(); }
 
  private:
   /// The units, with a number's text written out first if it is pending.
-  const Units& text() const {
+  const UnitBuffer& text() const {
     if (memo_.textPending) {
       writePendingText();
     }
     return units_;
   }
   void writePendingText() const;
+  /// Ends a rewrite that kept the first `kept` units.
+  void keepRewritten(std::size_t kept);
   /// Reads the text as `toNumber` does when no value is remembered.
   double readNumber() const;
-  /// The units for changing them: pending text written out, and whatever
-  /// was known of the old text as a number forgotten.
-  Units& changeText();
-  /// The units for replacing them whole: nothing of the old text is kept.
-  Units& replaceText() {
+  /// The units for changing them: pending text written out, then as
+  /// `replaceText`.
+  UnitBuffer& changeText() {
+    text();
+    return replaceText();
+  }
+  /// The units for replacing them whole. Every change of the text comes
+  /// through here: it is the one place that forgets whatever was known of
+  /// the old text as a number.
+  UnitBuffer& replaceText() {
     memo_ = NumberMemo();
     return units_;
   }
 
-  mutable Units units_;
+  mutable UnitBuffer units_;
   bool hasArray_ = false;
 
   /// A string written by `setNumber` remembers the value its text reads
@@ -139,7 +155,7 @@ class WideString {
 
 template <typename Rewrite>
 void WideString::rewriteUnits(Rewrite rewrite) {
-  Units& units = changeText();
+  UnitBuffer& units = changeText();
   char16_t* data = units.data();
   const std::size_t size = units.size();
   std::size_t kept = 0;
@@ -149,12 +165,37 @@ void WideString::rewriteUnits(Rewrite rewrite) {
       data[kept++] = static_cast<char16_t>(replacement);
     }
   }
-  if (kept != size) {
-    units.resize(kept);
-    if (kept == 0) {
-      hasArray_ = false;  // rebuilt from nothing, as a removal leaves it
+  keepRewritten(kept);
+}
+
+template <typename Rewrite>
+void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped) {
+  UnitBuffer& units = changeText();
+  char16_t* data = units.data();
+  const std::size_t size = units.size();
+  const uint64_t droppedFour = uint64_t{dropped} * 0x0001000100010001ull;
+  std::size_t kept = 0;
+  std::size_t i = 0;
+  while (i < size) {
+    if (size - i >= 8) {
+      uint64_t low;
+      uint64_t high;
+      std::memcpy(&low, data + i, sizeof low);
+      std::memcpy(&high, data + i + 4, sizeof high);
+      if (low == droppedFour && high == droppedFour) {
+        i += 8;
+        continue;
+      }
+    }
+    const std::size_t blockEnd = size - i >= 8 ? i + 8 : size;
+    for (; i < blockEnd; ++i) {
+      const int replacement = rewrite(data[i]);
+      if (replacement != NO_UNIT) {
+        data[kept++] = static_cast<char16_t>(replacement);
+      }
     }
   }
+  keepRewritten(kept);
 }
 
 /// Writes `text` to `out` as by `writeTo`; returns `out`.

@@ -1,9 +1,8 @@
 #include "variables/variable_table.h"
 
-#include <sys/mman.h>
-
-#include <new>
 #include <utility>
+
+#include "text/large_blocks.h"
 
 namespace {
 
@@ -12,9 +11,6 @@ constexpr uint32_t BLOCK_BITS = 8;
 constexpr uint32_t BLOCK_SIZE = uint32_t{1} << BLOCK_BITS;
 
 constexpr std::size_t INITIAL_SLOTS = 64;
-
-/// The size of a huge page.
-constexpr uintptr_t HUGE_PAGE = uintptr_t{1} << 21;
 
 }  // namespace
 
@@ -77,21 +73,10 @@ uint64_t VariableTable::hashOf(std::u16string_view name) {
 }
 
 VariableTable::SlotArray VariableTable::allocateSlots(std::size_t count) {
-  // calloc hands out fresh, already zeroed pages for large sizes, so the
-  // table is not written twice; every slot starts empty.
-  void* memory = std::calloc(count, sizeof(Slot));
-  if (memory == nullptr) {
-    throw std::bad_alloc();
-  }
-  const std::size_t bytes = count * sizeof(Slot);
-  if (bytes >= 2 * HUGE_PAGE) {
-    // Look-ups land anywhere in a large table; on small pages nearly every
-    // one would also miss the address translation cache.
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + bytes) & ~(HUGE_PAGE - 1);
-    madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-  }
-  return SlotArray(static_cast<Slot*>(memory));
+  // Every slot starts empty. Look-ups land anywhere in a large table; on
+  // small pages nearly every one would also miss the address translation
+  // cache, so its memory goes on huge pages.
+  return SlotArray(static_cast<Slot*>(allocateZeroedBlock(count * sizeof(Slot))));
 }
 
 Variable& VariableTable::node(uint32_t number) const {

@@ -86,6 +86,54 @@ check_files() {
   return 0
 }
 
+# check_held NAME INPUT-FILE OUT-FILE ERR-FILE: as check_files with exit
+# status 0, but the input comes through a pipe that stays open until the
+# program has answered all of it and waits for more. Sets rss and peak to
+# its resident and peak memory in KiB at that moment (empty when the
+# answers did not come within five minutes).
+check_held() {
+  local name=$1 out=$3 err=$4 pid status tries=0
+  rss= peak=
+  rm -f "$work/pipe"
+  mkfifo "$work/pipe"
+  "$program" <"$work/pipe" >"$work/out" 2>"$work/err" &
+  pid=$!
+  exec 3>"$work/pipe"
+  cat "$2" >&3
+  until cmp -s "$out" "$work/out" && cmp -s "$err" "$work/err"; do
+    tries=$((tries + 1))
+    [ $tries -le 3000 ] || break
+    sleep 0.1
+  done
+  if [ $tries -le 3000 ]; then
+    rss=$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status")
+    peak=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status")
+  fi
+  exec 3>&-
+  wait "$pid"
+  status=$?
+  local ok=0
+  [ "$status" = 0 ] || { fail "$name" "exit status $status, expected 0"; ok=1; }
+  compare "$name" "standard output" "$out" "$work/out" || ok=1
+  compare "$name" "standard error" "$err" "$work/err" || ok=1
+  [ $ok = 0 ] && passed=$((passed + 1))
+  return 0
+}
+
+# memory_checked: true unless the program's memory is not its own to
+# measure (a build with sanitizers keeps freed memory in quarantine).
+memory_checked() { [ -z "${ZORVEX_SANITIZED:-}" ]; }
+
+# check_memory NAME WHAT FIGURE LIMIT: fails the case when the memory
+# FIGURE (KiB) is missing or above LIMIT (KiB).
+check_memory() {
+  if [ -z "$3" ] || [ "$3" -gt "$4" ]; then
+    # A case whose answers were right was counted as passed.
+    [ "$last_failed" = "$1" ] || passed=$((passed - 1))
+    fail "$1" "$2 is ${3:-unknown} KiB, more than $4 KiB"
+  fi
+}
+
 # check_either NAME INPUT ERRORS RESULTS-A RESULTS-B: as check, but the
 # printed values may be either of two blank-separated lists (the sign of a
 # NaN is the platform's).
