@@ -13,20 +13,18 @@ struct FunctionRow {
   std::string_view name;
   /// Computes the function of an argument in radians (where it is an angle).
   double (*compute)(double x);
-  /// True when the argument is an angle, converted from degrees in degree mode.
+  /// True when the argument is an angle, so converted from degrees in degree mode.
   bool angleArgument;
   /// True when the result is an angle, converted to degrees in degree mode.
   bool angleResult;
-  /// The error line for an argument below 0 or not a number, which then
-  /// yields 0.0; empty when every argument is accepted.
+  /// The error line (and result 0.0) for an argument below 0 or NaN; empty: none.
   std::string_view negativeError = {};
 };
 
 /// Returns every function of the language, one row each.
 std::span<const FunctionRow> functionTable();
 
-/// Returns the row whose head text (the name followed by "(") is `head`,
-/// compared unit by unit, or null when no function has that head.
+/// Returns the row whose name followed by "(" is `head`, unit by unit, or null.
 const FunctionRow* findFunction(std::u16string_view head);
 
 #endif  // ZORVEX_ENGINE_FUNCTION_TABLE_H_
