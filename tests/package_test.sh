@@ -6,6 +6,8 @@
 # must answer a short dialogue exactly, the installed page must render
 # cleanly and list the program's options, and the completion must complete
 # them. Where lintian is installed, it must find nothing in the .deb.
+# Last, scripts/install-deps must ask apt-get for exactly the missing
+# packages, through sudo when not root, and for nothing when none is missing.
 #
 # Usage: tests/package_test.sh BUILD-DIRECTORY
 # Needs cmake, cpack and dpkg-deb; the page check needs groff and man.
@@ -164,7 +166,47 @@ debian_package() {
   return $ok
 }
 
-for check in install_prefix debian_package; do
+# install_script: scripts/install-deps run against stand-ins for dpkg-query
+# (clang and tmux missing), id, sudo and apt-get, which log their calls.
+install_script() {
+  local fakes=$work/fakes ok=0 case user missing want
+  mkdir -p "$fakes"
+  cat >"$fakes/dpkg-query" <<'FAKE'
+#!/bin/sh
+for package; do :; done
+case " $FAKE_MISSING " in
+  *" $package "*) echo "unknown ok not-installed" ;;
+  *) echo "install ok installed" ;;
+esac
+FAKE
+  printf '#!/bin/sh
+echo "apt-get $*" >>"$FAKE_LOG"
+' >"$fakes/apt-get"
+  printf '#!/bin/sh
+echo "sudo" >>"$FAKE_LOG"
+exec "$@"
+' >"$fakes/sudo"
+  printf '#!/bin/sh
+echo "$FAKE_UID"
+' >"$fakes/id"
+  chmod +x "$fakes"/*
+  # USER|MISSING|GROUP|the log wanted, calls separated by ";".
+  while IFS='|' read -r user missing case want; do
+    : >"$work/calls"
+    FAKE_UID=$user FAKE_MISSING=$missing FAKE_LOG=$work/calls PATH=$fakes:$PATH \
+      bash "$here/../scripts/install-deps" $case 2>/dev/null || { fail "install-deps $case failed"; ok=1; }
+    [ "$(paste -sd ';' "$work/calls")" = "$want" ] ||
+      { fail "install-deps $case as $user, missing '$missing': $(paste -sd ';' "$work/calls")"; ok=1; }
+  done <<'CASES'
+0|clang tmux|ci|apt-get update -qq;apt-get install -y -qq tmux clang
+0|clang tmux|test|apt-get update -qq;apt-get install -y -qq tmux
+0|clang|build|
+1000|clang|ci|sudo;apt-get update -qq;sudo;apt-get install -y -qq clang
+CASES
+  return $ok
+}
+
+for check in install_prefix debian_package install_script; do
   if "$check"; then
     passes=$((passes + 1))
   else
