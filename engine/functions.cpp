@@ -1,9 +1,8 @@
-#include "engine/calculator.h"
-
 #include <cmath>
-#include <ostream>
 
+#include "engine/calculator.h"
 #include "engine/error_lines.h"
+#include "engine/function_table.h"
 
 namespace {
 
@@ -12,44 +11,27 @@ namespace {
 constexpr double DEGREES_TO_RADIANS = 3.14159 / 180.0;
 constexpr double RADIANS_TO_DEGREES = 180.0 / 3.14159;
 
-bool isHead(const WideString& text, std::u16string_view head) { return text.view() == head; }
-
 }  // namespace
 
 double Calculator::applyFunction(const WideString& functionText, double x) {
-  if (isHead(functionText, u"sqrt(")) {
-    if (x < 0.0 || std::isnan(x)) {
-      writeError(SQRT_OF_NEGATIVE);
-      return 0.0;
-    }
-    return std::sqrt(x);
+  const FunctionRow* row = findFunction(functionText.view());
+  if (row == nullptr) {
+    writeError(UNDEFINED_FUNCTION_BEFORE, &functionText, UNDEFINED_FUNCTION_AFTER);
+    return 0.0;
+  }
+  if (!row->negativeError.empty() && (x < 0.0 || std::isnan(x))) {
+    writeError(row->negativeError);
+    return 0.0;
+  }
+  // The angle mode is read only by functions it concerns.
+  if (!row->angleArgument && !row->angleResult) {
+    return row->compute(x);
   }
   const double rad = getVariable(WideString("rad"));
   const bool degrees = rad == 0.0 || std::isnan(rad);
-  if (isHead(functionText, u"asin(") || isHead(functionText, u"arcsin(")) {
-    return degrees ? std::asin(x) * RADIANS_TO_DEGREES : std::asin(x);
-  }
-  if (isHead(functionText, u"acos(") || isHead(functionText, u"arccos(")) {
-    return degrees ? std::acos(x) * RADIANS_TO_DEGREES : std::acos(x);
-  }
-  if (isHead(functionText, u"atan(") || isHead(functionText, u"arctan(")) {
-    return degrees ? std::atan2(x, 1.0) * RADIANS_TO_DEGREES : std::atan2(x, 1.0);
-  }
-  if (degrees) {
+  if (degrees && row->angleArgument) {
     x = x * DEGREES_TO_RADIANS;
   }
-  if (isHead(functionText, u"sin(")) {
-    return std::sin(x);
-  }
-  if (isHead(functionText, u"cos(")) {
-    return std::cos(x);
-  }
-  if (isHead(functionText, u"tan(")) {
-    return std::tan(x);
-  }
-  if (isHead(functionText, u"cot(")) {
-    return 1.0 / std::tan(x);
-  }
-  writeError(UNDEFINED_FUNCTION_BEFORE, &functionText, UNDEFINED_FUNCTION_AFTER);
-  return 0.0;
+  const double result = row->compute(x);
+  return degrees && row->angleResult ? result * RADIANS_TO_DEGREES : result;
 }

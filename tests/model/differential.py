@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import zorvex_model as zm  # noqa: E402
 
+# function-table: every name of engine/function_table.cpp, so that each is drawn.
 FUNCTIONS = ["sqrt", "sin", "cos", "tan", "cot", "asin", "acos", "atan",
              "arcsin", "arccos", "arctan"]
 UNKNOWN_FUNCTIONS = ["foo", "log", "exp", "pi", "rad", "x", "sinh"]

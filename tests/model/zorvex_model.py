@@ -703,6 +703,9 @@ class Calculator:
         rad = self.get_variable("rad")
         return rad == 0.0 or math.isnan(rad)
 
+    # function-table: the model keeps its own copy of the library, written
+    # from the rules and not read from engine/function_table.cpp; a new
+    # function is added here by hand.
     def apply_function(self, head, x):
         if head == "sqrt(":
             if x < 0.0 or math.isnan(x):
