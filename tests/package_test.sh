@@ -179,16 +179,9 @@ case " $FAKE_MISSING " in
   *) echo "install ok installed" ;;
 esac
 FAKE
-  printf '#!/bin/sh
-echo "apt-get $*" >>"$FAKE_LOG"
-' >"$fakes/apt-get"
-  printf '#!/bin/sh
-echo "sudo" >>"$FAKE_LOG"
-exec "$@"
-' >"$fakes/sudo"
-  printf '#!/bin/sh
-echo "$FAKE_UID"
-' >"$fakes/id"
+  printf '#!/bin/sh\necho "apt-get $*" >>"$FAKE_LOG"\n' >"$fakes/apt-get"
+  printf '#!/bin/sh\necho sudo >>"$FAKE_LOG"\nexec "$@"\n' >"$fakes/sudo"
+  printf '#!/bin/sh\necho "$FAKE_UID"\n' >"$fakes/id"
   chmod +x "$fakes"/*
   # USER|MISSING|GROUP|the log wanted, calls separated by ";".
   while IFS='|' read -r user missing case want; do
