@@ -7,6 +7,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/install-deps ci || exit 1
 build=build
 cmake -S . -B "$build" >/dev/null && cmake --build "$build" -j2 --target zorvex >/dev/null || exit 1
 program=$PWD/$build/zorvex

@@ -10,11 +10,7 @@ seconds=${FUZZ_SECONDS:-60}
 build=build-fuzz
 
 # clang++ and its sanitizer and libFuzzer runtimes come from Debian.
-if ! command -v clang++ >/dev/null || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
-fi
+scripts/install-deps ci
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZORVEX_FUZZ=ON -DZORVEX_BUILD_TESTS=OFF >/dev/null

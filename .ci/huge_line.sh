@@ -7,11 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ ! -x /usr/bin/time ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq time >/dev/null
-fi
+scripts/install-deps ci
 
 build=build-valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEX_BUILD_TESTS=OFF >/dev/null

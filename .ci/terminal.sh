@@ -8,14 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-command -v tmux >/dev/null 2>&1 || missing+=(tmux)
-command -v pkg-config >/dev/null 2>&1 || missing+=(pkg-config)
-dpkg -s libedit-dev >/dev/null 2>&1 || missing+=(libedit-dev)
-if [ "${#missing[@]}" -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-deps ci
 
 # Each configuration must say which way it went, or the comparison below
 # would compare a build with itself.

@@ -5,11 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v valgrind >/dev/null; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq valgrind >/dev/null
-fi
+scripts/install-deps ci
 
 build=build-valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEX_BUILD_TESTS=OFF >/dev/null

@@ -1,20 +1,40 @@
 # Installation and the Debian package.
 #
-# `cmake --install` puts the program in bin/ and its manual page in
-# share/man/man1/ under the prefix; `cpack -G DEB` in the build directory
-# packs the same files, under /usr, into a .deb.
+# `cmake --install` puts the program in bin/, its manual page (compressed)
+# in share/man/man1/, the bash completion in share/bash-completion/ and the
+# copyright and changelog in share/doc/zorvex/ under the prefix; `cpack -G
+# DEB` in the build directory packs the same files, under /usr, into a .deb.
 #
 # Included after the zorvex target (and the tests, when they are built) are
 # defined.
 
 include(GNUInstallDirs)
 
+# The manual page and the changelog carry the project's version; both are
+# configured here and compressed as Debian ships them (gzip -9n: best
+# compression, no name or time stamp, so the same page gives the same bytes).
+# Configuring happens when CMake runs, so `cmake --install` after building
+# only the program still finds them.
+set(ZORVEX_MANPAGE ${CMAKE_BINARY_DIR}/doc/zorvex.1)
+configure_file(${PROJECT_SOURCE_DIR}/doc/zorvex.1.in ${ZORVEX_MANPAGE} @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+find_program(ZORVEX_GZIP gzip REQUIRED)
+foreach(file zorvex.1 changelog)
+  execute_process(COMMAND ${ZORVEX_GZIP} -9n -c ${CMAKE_BINARY_DIR}/doc/${file}
+    OUTPUT_FILE ${CMAKE_BINARY_DIR}/doc/${file}.gz COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+
 install(TARGETS zorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/../doc/zorvex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ZORVEX_MANPAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/completion/zorvex.bash
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zorvex)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME zorvex)
 set(CPACK_PACKAGE_VENDOR "Zorvex developers")
-set(CPACK_PACKAGE_CONTACT "Zorvex developers")
+set(ZORVEX_MAINTAINER "Zorvex developers <zorvex-devel@lists.zorvex.org>")
+set(CPACK_PACKAGE_CONTACT ${ZORVEX_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive command-line calculator")
 # The long description, in lines short enough for package listings.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
@@ -26,7 +46,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "pipe or a file it reads plainly, so it also serves scripts.")
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zorvex developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ZORVEX_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -48,7 +68,7 @@ include(CPack)
 
 if(ZORVEX_BUILD_TESTS)
   add_test(NAME manpage
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tests/manpage_test.sh ${CMAKE_CURRENT_LIST_DIR}/../doc/zorvex.1)
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/manpage_test.sh ${ZORVEX_MANPAGE} $<TARGET_FILE:zorvex>)
   # Installs into a scratch prefix and packs a .deb from this build tree.
   add_test(NAME package
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tests/package_test.sh ${CMAKE_BINARY_DIR})

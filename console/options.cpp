@@ -2,7 +2,7 @@
 
 #include <getopt.h>
 
-#include "console/screens.h"
+#include "console/version.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include "console/version.h"
+
 namespace {
 
 // Several lines end in blanks; they are part of the screens.

@@ -3,9 +3,6 @@
 
 #include <iosfwd>
 
-/// The version shown in the banner's title line.
-constexpr const char* VERSION_TEXT = "0.5";
-
 /// Writes the start-up banner to `out`, each line flushed.
 void printBanner(std::ostream& out);
 /// Writes the help screen (HELP) to `out`, each line flushed.

@@ -21,7 +21,7 @@ import zorvex_model as zm  # noqa: E402
 
 DOC_BANNER = [
     "-" * 48,
-    "            Zorvex v0.5",
+    None,  # the title line, with the version the build passes in: see main()
     "",
     " A calculator that reduces its token table in place.",
     " Every intermediate result carries six decimals.",
@@ -83,7 +83,7 @@ def lines_text(lines):
     return "".join(line + "\n" for line in lines)
 
 
-BANNER = lines_text(DOC_BANNER)
+BANNER = None
 HELP = lines_text(DOC_HELP)
 FUNCS = lines_text(DOC_FUNCS)
 
@@ -614,6 +614,13 @@ def check_prepass(line, variables, layout, stderr):
 
 
 def main():
+    global BANNER
+    if len(sys.argv) != 2:
+        print("usage: %s VERSION" % sys.argv[0])
+        return 2
+    DOC_BANNER[1] = "            Zorvex v" + sys.argv[1]
+    BANNER = lines_text(DOC_BANNER)
+    zm.set_version(sys.argv[1])
     # the banner is the first output, the first prompt follows it
     out, err, code = zm.run(b"")
     report("banner then prompt", out == as_bytes(BANNER + "> ") and err == b"" and code == 0)

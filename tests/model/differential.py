@@ -300,6 +300,7 @@ def show(label, triple, banner_len):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[1])
     parser.add_argument("--binary", required=True)
+    parser.add_argument("--version", required=True, help="the version the banner shows")
     parser.add_argument("--count", type=int, default=2000)
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--lines-per-run", type=int, default=25)
@@ -313,6 +314,7 @@ def main(argv):
         print("no executable program at %s" % args.binary)
         return 2
     zm.COMMUTE_NAN_OPERANDS = not args.unoptimised_build
+    zm.set_version(args.version)
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 30)
     print("seed %d" % seed)
     rng = random.Random(seed)

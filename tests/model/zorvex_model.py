@@ -57,7 +57,9 @@ OPERATOR_ORDER = (K_OPEN, K_BAR, TOKEN_FUNCTION, K_POW, K_MUL, K_DIV, K_COLON,
 DEG_TO_RAD = 0.017453277777777776   # 3.14159 / 180
 RAD_TO_DEG = 57.295827908797776     # 180 / 3.14159
 
-VERSION_TEXT = "0.5"
+# The version in the banner's title is the build's; set_version() fills it
+# in before the first run.
+VERSION_TEXT = None
 
 # ----------------------------------------------------------------------------
 # Screens
@@ -66,7 +68,7 @@ DASHES = "-" * 48
 
 BANNER_LINES = [
     DASHES,
-    "            Zorvex v" + VERSION_TEXT,
+    None,  # the title line: see set_version()
     "",
     " A calculator that reduces its token table in place.",
     " Every intermediate result carries six decimals.",
@@ -128,7 +130,15 @@ def screen_bytes(lines):
     return b"".join(line.encode("latin-1") + b"\n" for line in lines)
 
 
-BANNER = screen_bytes(BANNER_LINES)
+BANNER = None
+
+
+def set_version(version):
+    """Sets the version shown in the banner's title line."""
+    global VERSION_TEXT, BANNER
+    VERSION_TEXT = version
+    BANNER_LINES[1] = "            Zorvex v" + version
+    BANNER = screen_bytes(BANNER_LINES)
 HELP_SCREEN = screen_bytes(HELP_LINES)
 FUNCTIONS_SCREEN = screen_bytes(FUNCTIONS_LINES)
 
@@ -779,6 +789,10 @@ def run(stdin_bytes):
 
 
 def main(argv):
+    if len(argv) != 2:
+        sys.stderr.write("usage: %s VERSION < INPUT\n" % argv[0])
+        return 2
+    set_version(argv[1])
     data = sys.stdin.buffer.read()
     out, err, code = run(data)
     sys.stdout.buffer.write(out)
