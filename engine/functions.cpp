@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "engine/error_lines.h"
+#include "engine/functions.h"
 
 namespace {
 
@@ -14,7 +15,13 @@ constexpr double RADIANS_TO_DEGREES = 180.0 / 3.14159;
 
 bool isHead(const WideString& text, std::u16string_view head) { return text.view() == head; }
 
+// Every name that applyFunction below knows.
+constexpr std::string_view FUNCTION_NAMES[] = {"sqrt", "asin", "arcsin", "acos", "arccos", "atan",
+                                               "arctan", "sin", "cos", "tan", "cot"};
+
 }  // namespace
+
+std::span<const std::string_view> functionNames() { return FUNCTION_NAMES; }
 
 double Calculator::applyFunction(const WideString& functionText, double x) {
   if (isHead(functionText, u"sqrt(")) {
