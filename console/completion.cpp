@@ -67,9 +67,8 @@ Completion complete(std::string_view line, std::size_t cursor, const CompletionW
     }
     common = same;
   }
-  const bool capitals = std::none_of(prefix.begin(), prefix.end(), [](char c) {
-    return c >= 'a' && c <= 'z';
-  });
+  const bool capitals =
+      std::none_of(prefix.begin(), prefix.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   for (std::size_t i = prefix.size(); i < common; ++i) {
     completion.insert.push_back(capitals ? upper(first[i]) : first[i]);
   }

@@ -24,11 +24,11 @@ TEST(CompletionTest, CompletesTheWordBeforeTheCursor) {
       {"s", 1, 0, {"showfuncs", "showvars", "sin(", "speed", "sqrt("}, ""},
       {"sho", 3, 0, {"showfuncs", "showvars"}, "w"},
       {"  he", 4, 2, {"help"}, "lp"},
-      {"2*he", 4, 2, {}, ""},                        // a command only begins a line
-      {"x", 1, 0, {"x", "xx"}, ""},                  // whole already, with a longer one
+      {"2*he", 4, 2, {}, ""},        // a command only begins a line
+      {"x", 1, 0, {"x", "xx"}, ""},  // whole already, with a longer one
       {"a", 1, 0, {"arcsin(", "asin("}, ""},
-      {"ar+1", 2, 0, {"arcsin("}, "csin("},          // the cursor inside the line
-      {"2*", 2, 2, {}, ""},                          // no word: nothing to complete
+      {"ar+1", 2, 0, {"arcsin("}, "csin("},  // the cursor inside the line
+      {"2*", 2, 2, {}, ""},                  // no word: nothing to complete
       {"q", 1, 0, {}, ""},
       {"2sq", 3, 1, {"sqrt("}, "rt("},
   };

@@ -1,9 +1,8 @@
 #include "console/history_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -55,6 +54,19 @@ TEST_F(HistoryFileTest, KeepsLinesInAPrivateFileAcrossSessions) {
   HistoryFile again(path, err);
   EXPECT_EQ(again.load(), (std::vector<std::string>{"1+2", "x = 4"}));
   EXPECT_EQ(err.text(), "");
+}
+
+TEST_F(HistoryFileTest, TwoSessionsAtOnceLoseNeithersLines) {
+  const std::string path = dir_ + "/history";
+  MemoryOutputBuffer err;
+  HistoryFile first(path, err);
+  HistoryFile second(path, err);
+  first.load();
+  second.load();
+  first.append("1");
+  second.append("2");
+  first.append("3");
+  EXPECT_EQ(contentsOf(path), "1\n2\n3\n");
 }
 
 TEST_F(HistoryFileTest, KeepsTheLastLinesUpToItsCapacity) {

@@ -153,7 +153,10 @@ unsigned char completeKey(EditLine* editLine, int);
 class LibeditLineEditor : public LineEditor {
  public:
   LibeditLineEditor(const Libedit& libedit, std::FILE* in, std::FILE* out, std::FILE* err)
-      : libedit_(libedit), out_(out), locale_(typingLocale()), editLine_(nullptr),
+      : libedit_(libedit),
+        out_(out),
+        locale_(typingLocale()),
+        editLine_(nullptr),
         history_(libedit.historyInit()) {
     // libedit fixes at set-up which keys insert characters and whether the
     // character set is UTF-8, so it is set up in the typing locale too.
@@ -221,7 +224,8 @@ class LibeditLineEditor : public LineEditor {
       // interrupted the read: what was typed is typed again for the user.
       // Either way the prompt starts afresh on a line of its own.
       const LineInfo* info = libedit_.line(editLine_);
-      const std::string typed(info->buffer, static_cast<std::size_t>(info->lastchar - info->buffer));
+      const std::string typed(info->buffer,
+                              static_cast<std::size_t>(info->lastchar - info->buffer));
       libedit_.reset(editLine_);
       std::fputs("\n", out_);
       std::fflush(out_);
@@ -258,7 +262,8 @@ class LibeditLineEditor : public LineEditor {
   /// may stand anywhere in an expression.
   unsigned char completeWord() {
     const LineInfo* info = libedit_.line(editLine_);
-    const std::string_view text(info->buffer, static_cast<std::size_t>(info->lastchar - info->buffer));
+    const std::string_view text(info->buffer,
+                                static_cast<std::size_t>(info->lastchar - info->buffer));
     const auto cursor = static_cast<std::size_t>(info->cursor - info->buffer);
     Completion completion;
     completion.start = cursor;

@@ -16,8 +16,8 @@ constexpr double RADIANS_TO_DEGREES = 180.0 / 3.14159;
 bool isHead(const WideString& text, std::u16string_view head) { return text.view() == head; }
 
 // Every name that applyFunction below knows.
-constexpr std::string_view FUNCTION_NAMES[] = {"sqrt", "asin", "arcsin", "acos", "arccos", "atan",
-                                               "arctan", "sin", "cos", "tan", "cot"};
+constexpr std::string_view FUNCTION_NAMES[] = {"sqrt",   "asin", "arcsin", "acos", "arccos", "atan",
+                                               "arctan", "sin",  "cos",    "tan",  "cot"};
 
 }  // namespace
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "engine/engine_test_util.h"
+#include "engine/functions.h"
 
 namespace {
 
@@ -75,6 +79,18 @@ TEST(FunctionsTest, NameAssignedAsVariableStillCallsTheFunction) {
   captured.evaluate("sin=5");
   EXPECT_EQ(captured.evaluate("sin"), 5);
   EXPECT_EQ(captured.evaluate("sin(30)"), 0.5);
+}
+
+TEST(FunctionsTest, NamesListEveryFunctionApplied) {
+  std::vector<std::string> names(functionNames().begin(), functionNames().end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"acos", "arccos", "arcsin", "arctan", "asin", "atan",
+                                             "cos", "cot", "sin", "sqrt", "tan"}));
+  for (const std::string& name : names) {
+    CapturedCalculator captured;
+    captured.evaluate((name + "(1)").c_str());
+    EXPECT_EQ(captured.err.str(), "") << name;
+  }
 }
 
 }  // namespace
