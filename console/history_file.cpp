@@ -68,6 +68,12 @@ std::vector<std::string> HistoryFile::load() {
     warn(errno);
     return lines;
   }
+  // Only a regular file holds past lines: a device such as /dev/null is
+  // written to but never read, since some never end.
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+    return lines;
+  }
   std::string text;
   char block[1 << 14];
   for (;;) {

@@ -99,13 +99,23 @@ TEST_F(HistoryFileTest, KeepsTheLastLinesUpToItsCapacity) {
 }
 
 TEST_F(HistoryFileTest, AFileThatCannotBeUsedIsReportedOnce) {
-  MemoryOutputBuffer err;
-  // A directory where the file should be: it can be neither read nor written.
-  HistoryFile history(dir_, err);
-  EXPECT_TRUE(history.load().empty());
-  history.append("1+2");
-  history.append("3");
-  EXPECT_EQ(err.text(), "zorvex: history: " + dir_ + ": Is a directory\n");
+  struct Case {
+    std::string path;
+    std::string err;
+  } cases[] = {
+      // A directory where the file should be: it can be neither read nor written.
+      {dir_, "zorvex: history: " + dir_ + ": Is a directory\n"},
+      // A file that is opened but refuses every line (and is not read).
+      {"/dev/full", "zorvex: history: /dev/full: No space left on device\n"},
+  };
+  for (const auto& c : cases) {
+    MemoryOutputBuffer err;
+    HistoryFile history(c.path, err);
+    EXPECT_TRUE(history.load().empty()) << c.path;
+    history.append("1+2");
+    history.append("3");
+    EXPECT_EQ(err.text(), c.err);
+  }
 }
 
 TEST_F(HistoryFileTest, TheEnvironmentNamesTheFile) {
