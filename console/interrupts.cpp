@@ -11,6 +11,12 @@ void noteInterrupt(int) { interrupted = 1; }
 }  // namespace
 
 void catchInterrupts() {
+  // A program started with SIGINT ignored (in the background of a shell
+  // without job control) is not meant to be interrupted: it stays ignored.
+  struct sigaction current {};
+  if (sigaction(SIGINT, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+    return;
+  }
   struct sigaction action {};
   action.sa_handler = &noteInterrupt;
   sigemptyset(&action.sa_mask);

@@ -6,8 +6,8 @@
 // given up and a fresh prompt shown. Outside a terminal SIGINT keeps its
 // default action and none of this is installed.
 
-/// Catches SIGINT from now on: it only notes the interrupt and makes a
-/// blocked read return (it is not restarted).
+/// Catches SIGINT from now on, unless it is ignored: it only notes the
+/// interrupt and makes a blocked read return (it is not restarted).
 void catchInterrupts();
 
 /// Returns true when SIGINT came since the last call, and forgets it.
