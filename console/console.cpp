@@ -16,6 +16,7 @@ namespace {
 int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputBuffer& outBuffer,
                 OutputBuffer& errBuffer, const ConsoleStyle& style) {
   Calculator calculator(out, err);
+  lines.follow(calculator.variables);
   WideString line;
   if (style.banner) {
     printBanner(out);

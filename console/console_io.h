@@ -8,6 +8,8 @@
 
 #include "text/wide_string.h"
 
+class VariableStore;
+
 /// What asking a line source for a line gave.
 enum class ReadResult {
   LINE,    // a line was read
@@ -29,6 +31,9 @@ class LineSource {
   /// Returns what failed and why ("read error: Is a directory") after
   /// FAILED, or "" before any failure.
   virtual std::string failure() const { return ""; }
+  /// Lets the source see the variables of the dialogue as they are defined,
+  /// for a source that offers their names while a line is typed.
+  virtual void follow(const VariableStore& variables) { (void)variables; }
 };
 
 /// An input buffer that can tell whether a whole line is already waiting,
@@ -45,9 +50,17 @@ class InputBuffer : public std::streambuf {
   bool failed() const { return error_ != 0; }
   /// Returns what failed and why once reading has failed, or "".
   virtual std::string failure() const { return ""; }
+  /// Returns true when the last read was given up for an interrupt (the
+  /// input then looks ended until read again), and forgets it.
+  bool takeInterrupted() {
+    const bool was = interrupted_;
+    interrupted_ = false;
+    return was;
+  }
 
  protected:
-  int error_ = 0;  // the errno of the failed read, or 0
+  int error_ = 0;             // the errno of the failed read, or 0
+  bool interrupted_ = false;  // a read was given up for an interrupt
 };
 
 /// An output buffer that gathers what is written to it. Flushing a stream

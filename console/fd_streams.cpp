@@ -46,7 +46,7 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
     return traits_type::to_int_type(*gptr());
   }
   long got = readBlock();
-  while (got == 0 && next_ != nullptr) {
+  while (got == 0 && !interrupted_ && next_ != nullptr) {
     // One file is done: the input goes on with the next one, if any.
     std::optional<InputFile> following = next_();
     if (!following) {
@@ -77,6 +77,10 @@ long FdInputBuffer::readBlock() {
       return static_cast<long>(got);
     }
     if (errno == EINTR) {
+      if (interrupt_ != nullptr && interrupt_()) {
+        interrupted_ = true;
+        return 0;
+      }
       continue;
     }
     if (wouldBlock(errno)) {

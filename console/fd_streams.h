@@ -33,6 +33,9 @@ class FdInputBuffer : public InputBuffer {
   /// Returns "read error: REASON" for standard input or "NAME: REASON" for
   /// a named file once a read has failed, or "".
   std::string failure() const override;
+  /// From now on a read interrupted by a signal for which `interrupt`
+  /// returns true is given up instead of retried.
+  void stopOnInterrupt(bool (*interrupt)()) { interrupt_ = interrupt; }
 
  protected:
   int_type underflow() override;
@@ -49,6 +52,7 @@ class FdInputBuffer : public InputBuffer {
   std::unique_ptr<char[]> buffer_;
   std::size_t size_;
   std::string failedName_;
+  bool (*interrupt_)() = nullptr;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write

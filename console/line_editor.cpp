@@ -1,9 +1,12 @@
 #include "console/line_editor.h"
 
+#include <errno.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -12,6 +15,8 @@
 #include <dlfcn.h>
 #include <histedit.h>
 #endif
+
+#include "console/interrupts.h"
 
 namespace {
 
@@ -32,20 +37,31 @@ struct Libedit {
   decltype(&::el_line) line;
   decltype(&::el_cursor) cursor;
   decltype(&::el_deletestr) deletestr;
+  decltype(&::el_insertstr) insertstr;
+  decltype(&::el_reset) reset;
+  decltype(&::el_push) push;
   decltype(&::history_init) historyInit;
   decltype(&::history_end) historyEnd;
   decltype(&::history) history;
 };
 
+/// Why libedit could not be loaded, once loading has failed.
+std::string libeditUnavailable;
+
 /// Loads libedit once; returns its functions, or null when the library or
 /// any of them is missing (the dialogue then reads lines plainly).
 const Libedit* loadLibedit() {
   static const Libedit* const loaded = []() -> const Libedit* {
-    void* library = dlopen("libedit.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
+    // ZORVEX_LIBEDIT names another library file to load instead; the tests
+    // point it at a missing file to see a terminal session without editing.
+    const char* named = std::getenv("ZORVEX_LIBEDIT");
+    void* library = dlopen(named != nullptr ? named : "libedit.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr && named == nullptr) {
       library = dlopen("libedit.so", RTLD_NOW | RTLD_LOCAL);
     }
     if (library == nullptr) {
+      const char* reason = dlerror();
+      libeditUnavailable = reason != nullptr ? reason : "cannot be loaded";
       return nullptr;
     }
     static Libedit api;
@@ -62,10 +78,17 @@ const Libedit* loadLibedit() {
     bind(api.line, "el_line");
     bind(api.cursor, "el_cursor");
     bind(api.deletestr, "el_deletestr");
+    bind(api.insertstr, "el_insertstr");
+    bind(api.reset, "el_reset");
+    bind(api.push, "el_push");
     bind(api.historyInit, "history_init");
     bind(api.historyEnd, "history_end");
     bind(api.history, "history");
-    return complete ? &api : nullptr;
+    if (!complete) {
+      libeditUnavailable = "a function of the library is missing";
+      return nullptr;
+    }
+    return &api;
   }();
   return loaded;
 }
@@ -122,12 +145,18 @@ unsigned char endOrDeleteKey(EditLine* editLine, int) {
   return CC_REFRESH;
 }
 
-/// The editor built on libedit, in its emacs key bindings. The history is
-/// an in-memory list that is never loaded from or saved to a file.
+/// Tab: completes the word before the cursor, see LibeditLineEditor.
+unsigned char completeKey(EditLine* editLine, int);
+
+/// The editor built on libedit, in its emacs key bindings. Its history is
+/// a list in memory; whoever keeps it in a file hands it the past lines.
 class LibeditLineEditor : public LineEditor {
  public:
   LibeditLineEditor(const Libedit& libedit, std::FILE* in, std::FILE* out, std::FILE* err)
-      : libedit_(libedit), locale_(typingLocale()), editLine_(nullptr),
+      : libedit_(libedit),
+        out_(out),
+        locale_(typingLocale()),
+        editLine_(nullptr),
         history_(libedit.historyInit()) {
     // libedit fixes at set-up which keys insert characters and whether the
     // character set is UTF-8, so it is set up in the typing locale too.
@@ -151,9 +180,8 @@ class LibeditLineEditor : public LineEditor {
     libedit_.set(editLine_, EL_ADDFN, "zorvex-end-or-delete",
                  "End of input on an empty line, else delete", &endOrDeleteKey);
     libedit_.set(editLine_, EL_BIND, "^D", "zorvex-end-or-delete", nullptr);
-    // A tab is part of the line (blanks and tabs may stand anywhere in an
-    // expression), not a request to complete a file name.
-    libedit_.set(editLine_, EL_BIND, "^I", "ed-insert", nullptr);
+    libedit_.set(editLine_, EL_ADDFN, "zorvex-complete", "Complete a name", &completeKey);
+    libedit_.set(editLine_, EL_BIND, "^I", "zorvex-complete", nullptr);
   }
 
   ~LibeditLineEditor() override {
@@ -178,14 +206,32 @@ class LibeditLineEditor : public LineEditor {
     prompt_ = prompt;
     line.clear();
     std::string bytes;
-    {
+    takeInterrupt();  // one that came before this read is not meant for it
+    for (;;) {
       ScopedLocale typing(locale_);
       int count = 0;
+      errno = 0;
       const char* text = libedit_.gets(editLine_, &count);
-      if (text == nullptr || count <= 0) {
-        return false;
+      if (text != nullptr && count > 0) {
+        bytes.assign(text, static_cast<std::size_t>(count));
+        break;
       }
-      bytes.assign(text, static_cast<std::size_t>(count));
+      if (errno != EINTR) {
+        return false;  // the end of input, or a terminal that cannot be read
+      }
+      // Ctrl-C gives up the line typed so far. Any other signal, such as
+      // a stop where there is no job control to stop the program, only
+      // interrupted the read: what was typed is typed again for the user.
+      // Either way the prompt starts afresh on a line of its own.
+      const LineInfo* info = libedit_.line(editLine_);
+      const std::string typed(info->buffer,
+                              static_cast<std::size_t>(info->lastchar - info->buffer));
+      libedit_.reset(editLine_);
+      std::fputs("\n", out_);
+      std::fflush(out_);
+      if (!takeInterrupt() && !typed.empty()) {
+        libedit_.push(editLine_, typed.c_str());
+      }
     }
     // The line end is not part of the line, as in reading from a stream.
     if (!bytes.empty() && bytes.back() == '\n') {
@@ -198,11 +244,56 @@ class LibeditLineEditor : public LineEditor {
       HistEvent event;
       libedit_.history(history_, &event, H_ENTER, bytes.c_str());
       line.assignBytes(bytes.data(), bytes.size());
+      if (entered_) {
+        entered_(bytes);
+      }
     }
     return true;
   }
 
+  void addHistory(const std::string& line) override {
+    HistEvent event;
+    libedit_.history(history_, &event, H_ENTER, line.c_str());
+  }
+
+  /// Tab: completes the word of letters before the cursor as far as its
+  /// matches agree; when they agree no further, lists them below the line.
+  /// With no word before the cursor, a tab is typed, since blanks and tabs
+  /// may stand anywhere in an expression.
+  unsigned char completeWord() {
+    const LineInfo* info = libedit_.line(editLine_);
+    const std::string_view text(info->buffer,
+                                static_cast<std::size_t>(info->lastchar - info->buffer));
+    const auto cursor = static_cast<std::size_t>(info->cursor - info->buffer);
+    Completion completion;
+    completion.start = cursor;
+    if (words_) {
+      completion = complete(text, cursor, words_());
+    }
+    if (completion.start == cursor) {
+      return libedit_.insertstr(editLine_, "\t") == 0 ? CC_REFRESH : CC_ERROR;
+    }
+    if (!completion.insert.empty()) {
+      return libedit_.insertstr(editLine_, completion.insert.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+    }
+    if (completion.matches.size() < 2) {
+      return CC_ERROR;  // nothing to complete it to, or it is whole already
+    }
+    std::fputs("\n", out_);
+    std::fputs(listInColumns(completion.matches, screenWidth()).c_str(), out_);
+    std::fflush(out_);
+    return CC_REDISPLAY;
+  }
+
  private:
+  std::size_t screenWidth() const {
+    winsize size{};
+    if (ioctl(fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+      return size.ws_col;
+    }
+    return 80;
+  }
+
   static char* promptOf(EditLine* editLine) {
     void* self = nullptr;
     loadLibedit()->get(editLine, EL_CLIENTDATA, &self);
@@ -210,11 +301,18 @@ class LibeditLineEditor : public LineEditor {
   }
 
   const Libedit& libedit_;
+  std::FILE* out_;
   locale_t locale_;
   EditLine* editLine_;
   History* history_;
   std::string prompt_;
 };
+
+unsigned char completeKey(EditLine* editLine, int) {
+  void* self = nullptr;
+  loadLibedit()->get(editLine, EL_CLIENTDATA, &self);
+  return static_cast<LibeditLineEditor*>(self)->completeWord();
+}
 
 #endif  // ZORVEX_HAVE_LIBEDIT
 
@@ -239,11 +337,12 @@ std::unique_ptr<LineEditor> makeLineEditor(std::FILE* in, std::FILE* out, std::F
 #endif
 }
 
-std::unique_ptr<LineEditor> makeTerminalLineEditor() {
-  // Only a person at a terminal edits lines; a pipe or a file must get the
-  // plain dialogue, byte for byte.
-  if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
-    return nullptr;
-  }
-  return makeLineEditor(stdin, stdout, stderr);
+bool atTerminal() { return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0; }
+
+std::unique_ptr<LineEditor> makeTerminalLineEditor(std::string& unavailable) {
+  std::unique_ptr<LineEditor> editor = makeLineEditor(stdin, stdout, stderr);
+#ifdef ZORVEX_HAVE_LIBEDIT
+  unavailable = libeditUnavailable;
+#endif
+  return editor;
 }

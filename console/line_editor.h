@@ -2,8 +2,12 @@
 #define ZORVEX_CONSOLE_LINE_EDITOR_H_
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
+#include "console/completion.h"
 #include "text/wide_string.h"
 
 /// Reads input lines at a terminal with editing and a history of the run.
@@ -17,15 +21,30 @@ class LineEditor {
   /// without the line end. Returns false at end of input (Ctrl-D on an
   /// empty line, or a terminal that can no longer be read).
   virtual bool readLine(const char* prompt, WideString& line) = 0;
+  /// Adds `line` to the lines the up arrow brings back, as if it was typed.
+  virtual void addHistory(const std::string& line) { (void)line; }
+
+  /// From now on calls `entered` with each line typed that is not empty.
+  void onEntered(std::function<void(std::string_view)> entered) { entered_ = std::move(entered); }
+  /// From now on Tab completes the words that `words` returns at the time.
+  void completeFrom(std::function<CompletionWords()> words) { words_ = std::move(words); }
+
+ protected:
+  std::function<void(std::string_view)> entered_;
+  std::function<CompletionWords()> words_;
 };
 
 /// Returns an editor over the given terminal streams, or nullptr when the
 /// program was built without line editing.
 std::unique_ptr<LineEditor> makeLineEditor(std::FILE* in, std::FILE* out, std::FILE* err);
 
-/// Returns an editor over the standard streams when both standard input and
-/// standard output are terminals and the program was built with line
-/// editing; nullptr otherwise, so that pipes and files are read plainly.
-std::unique_ptr<LineEditor> makeTerminalLineEditor();
+/// Returns true when both standard input and standard output are terminals:
+/// only then is a person typing and reading, and only then is a line edited.
+bool atTerminal();
+
+/// Returns an editor over the standard streams, which must be terminals, or
+/// nullptr when the program was built without line editing or its library
+/// cannot be loaded; in the last case `unavailable` is set to the reason.
+std::unique_ptr<LineEditor> makeTerminalLineEditor(std::string& unavailable);
 
 #endif  // ZORVEX_CONSOLE_LINE_EDITOR_H_

@@ -3,27 +3,86 @@
 #include <istream>
 #include <string>
 
+#include "console/interrupts.h"
 #include "console/line_editor.h"
+#include "engine/function_table.h"
+#include "variables/variable_store.h"
+
+namespace {
+
+/// Ends the screen line the user's end of input left the cursor on, so
+/// that whatever the terminal shows next starts on a line of its own.
+ReadResult endAtTerminal(OutputBuffer& output) {
+  output.sputn("\n", 1);
+  output.push();
+  return ReadResult::END;
+}
+
+}  // namespace
 
 ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line) {
-  output_.sputn(prompt.data(), static_cast<std::streamsize>(prompt.size()));
-  if (!input_.hasCompleteLine() && !output_.push()) {
-    return ReadResult::END;  // nobody can see our output any more
+  if (terminal_) {
+    takeInterrupt();  // one that came before this read is not meant for it
   }
-  const bool gotLine = static_cast<bool>(::readLine(in_, line));
-  if (input_.failed()) {
-    // The line a failure cut short is not evaluated.
-    line.clear();
-    return ReadResult::FAILED;
+  for (;;) {
+    output_.sputn(prompt.data(), static_cast<std::streamsize>(prompt.size()));
+    if (!input_.hasCompleteLine() && !output_.push()) {
+      return ReadResult::END;  // nobody can see our output any more
+    }
+    const bool gotLine = static_cast<bool>(::readLine(in_, line));
+    if (input_.failed()) {
+      // The line a failure cut short is not evaluated.
+      line.clear();
+      return ReadResult::FAILED;
+    }
+    if (input_.takeInterrupted()) {
+      // Ctrl-C: the terminal has dropped the line being typed; what part of
+      // it had reached us goes too, and the fresh prompt gets its own line.
+      line.clear();
+      in_.clear();
+      output_.sputn("\n", 1);
+      continue;
+    }
+    if (gotLine) {
+      return ReadResult::LINE;
+    }
+    return terminal_ ? endAtTerminal(output_) : ReadResult::END;
   }
-  return gotLine ? ReadResult::LINE : ReadResult::END;
+}
+
+EditorLineSource::EditorLineSource(LineEditor& editor, OutputBuffer& output)
+    : editor_(editor), output_(output) {
+  editor_.completeFrom([this] {
+    // In lower case, as the calculator folds names and the help screen
+    // spells the commands.
+    CompletionWords words;
+    words.commands = {"exit", "help", "showfuncs", "showvars"};
+    for (const FunctionRow& function : functionTable()) {
+      words.names.emplace_back(function.name);
+      words.names.back().push_back('(');
+    }
+    for (const Variable* variable = variables_ != nullptr ? variables_->first() : nullptr;
+         variable != nullptr; variable = variable->next) {
+      if (variable->name.length() > 0) {
+        std::string name;
+        for (char16_t unit : variable->name.view()) {
+          name.push_back(static_cast<char>(unit));
+        }
+        words.names.push_back(std::move(name));
+      }
+    }
+    return words;
+  });
 }
 
 ReadResult EditorLineSource::readLine(std::string_view prompt, WideString& line) {
   if (!output_.push()) {
     return ReadResult::END;
   }
-  return editor_.readLine(std::string(prompt).c_str(), line) ? ReadResult::LINE : ReadResult::END;
+  if (editor_.readLine(std::string(prompt).c_str(), line)) {
+    return ReadResult::LINE;
+  }
+  return endAtTerminal(output_);
 }
 
 ReadResult ExpressionLineSource::readLine(std::string_view, WideString& line) {

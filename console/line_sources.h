@@ -17,8 +17,11 @@ class LineEditor;
 /// output sees every answer and the prompt before typing the next line.
 class StreamLineSource : public LineSource {
  public:
-  StreamLineSource(InputBuffer& input, OutputBuffer& output)
-      : input_(input), output_(output), in_(&input) {}
+  /// Reads `input`; `terminal` says that a person types it at a terminal,
+  /// where an interrupted read gives up the line typed and shows a fresh
+  /// prompt, and the end of input ends the screen line.
+  StreamLineSource(InputBuffer& input, OutputBuffer& output, bool terminal = false)
+      : input_(input), output_(output), in_(&input), terminal_(terminal) {}
 
   ReadResult readLine(std::string_view prompt, WideString& line) override;
   std::string failure() const override { return input_.failure(); }
@@ -27,19 +30,23 @@ class StreamLineSource : public LineSource {
   InputBuffer& input_;
   OutputBuffer& output_;
   std::istream in_;
+  bool terminal_;
 };
 
 /// Lines typed at a terminal through a line editor, which draws the prompt
-/// itself; every answer so far is pushed to the screen before it.
+/// itself; every answer so far is pushed to the screen before it. Tab
+/// completes the command words, the function names and the variables.
 class EditorLineSource : public LineSource {
  public:
-  EditorLineSource(LineEditor& editor, OutputBuffer& output) : editor_(editor), output_(output) {}
+  EditorLineSource(LineEditor& editor, OutputBuffer& output);
 
   ReadResult readLine(std::string_view prompt, WideString& line) override;
+  void follow(const VariableStore& variables) override { variables_ = &variables; }
 
  private:
   LineEditor& editor_;
   OutputBuffer& output_;
+  const VariableStore* variables_ = nullptr;
 };
 
 /// The expressions of the command line, one line each, with no prompt.

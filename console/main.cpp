@@ -1,10 +1,13 @@
 #include <unistd.h>
 
 #include <memory>
+#include <string>
 
 #include "console/console.h"
 #include "console/fd_streams.h"
+#include "console/history_file.h"
 #include "console/input_files.h"
+#include "console/interrupts.h"
 #include "console/line_editor.h"
 #include "console/line_sources.h"
 #include "console/messages.h"
@@ -43,14 +46,32 @@ int runStandardInput(const Options& options, OutputBuffer& out, OutputBuffer& er
     style.prompt = "";
   }
   FdInputBuffer input(InputFile{STDIN_FILENO, "", false});
-  // Declared after the buffers so that it is ended first, handing the
-  // terminal back in its own settings before the last output is written.
-  std::unique_ptr<LineEditor> editor = makeTerminalLineEditor();
-  if (editor != nullptr) {
-    EditorLineSource lines(*editor, out);
+  // Only a person at a terminal edits lines, interrupts them and keeps a
+  // history; a pipe or a file gets the plain dialogue, byte for byte, and
+  // pays nothing for what it does not use.
+  if (!atTerminal()) {
+    StreamLineSource lines(input, out);
     return runConsole(lines, out, err, style);
   }
-  StreamLineSource lines(input, out);
+  catchInterrupts();
+  std::string unavailable;
+  // Declared after the buffers so that it is ended first, handing the
+  // terminal back in its own settings before the last output is written.
+  std::unique_ptr<LineEditor> editor = makeTerminalLineEditor(unavailable);
+  if (editor == nullptr) {
+    if (!unavailable.empty()) {
+      reportFailure(err, LINE_EDITING_UNAVAILABLE, unavailable);
+    }
+    input.stopOnInterrupt(&takeInterrupt);
+    StreamLineSource lines(input, out, /*terminal=*/true);
+    return runConsole(lines, out, err, style);
+  }
+  HistoryFile history(HistoryFile::pathFromEnvironment(), err);
+  for (const std::string& line : history.load()) {
+    editor->addHistory(line);
+  }
+  editor->onEntered([&history](std::string_view line) { history.append(line); });
+  EditorLineSource lines(*editor, out);
   return runConsole(lines, out, err, style);
 }
 

@@ -16,6 +16,12 @@ constexpr std::string_view OUT_OF_MEMORY = "out of memory";
 /// What is reported when the input is the very file the output goes to.
 constexpr std::string_view INPUT_IS_OUTPUT = "input file is output file";
 
+/// What is noted once when a terminal session has to do without line
+/// editing (the reason says why the library could not be loaded).
+constexpr std::string_view LINE_EDITING_UNAVAILABLE = "line editing unavailable";
+/// What a history file problem is reported as, followed by ": FILE".
+constexpr std::string_view HISTORY = "history";
+
 /// Writes "zorvex: WHAT", then ": REASON" unless `reason` is empty, as one
 /// line to `err` and sends it.
 void reportFailure(OutputBuffer& err, std::string_view what, std::string_view reason = {});

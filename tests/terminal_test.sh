@@ -11,10 +11,14 @@
 #   2. plain lines (blanks, a tab, an error line, a command) and Ctrl-D: the
 #      screen must be the same as the one PLAIN-PROGRAM shows for the same
 #      keys, where PLAIN-PROGRAM reads without an editor. Without it,
-#      PROGRAM itself is used with its input through a pipe (`cat |`),
-#      which turns the editor off while the terminal still echoes the keys.
+#      PROGRAM itself is used with ZORVEX_LIBEDIT naming a missing library,
+#      which leaves it without an editor (its notice line is not compared).
+#      Ctrl-D must leave the shell's next line on a line of its own.
 #   3. plain lines with standard output into a file: the file must hold the
 #      same bytes as for the same lines from a pipe.
+# Then the session at the terminal: Ctrl-C, a lasting history, Tab, Ctrl-Z
+# without job control, a typed trailing CR, the notice without libedit, and
+# the terminal's settings after SIGTERM and SIGHUP.
 # Exits 77 (skipped) when tmux is not installed.
 set -u
 
@@ -28,6 +32,11 @@ fi
 socket="zorvex-terminal-test-$$"
 work=$(mktemp -d)
 trap 'tmux -L "$socket" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+# The history of these sessions stays out of the user's own.
+export XDG_STATE_HOME="$work/state"
+unset ZORVEX_HISTORY
+# A library that is not there: the program must do without line editing.
+no_libedit="ZORVEX_LIBEDIT=$work/missing/libedit.so.2"
 failures=0
 passes=0
 
@@ -93,10 +102,16 @@ editing() {
   return 1
 }
 
+# The last line of the screen is $shown.
+shown=
+showing() { [ "$(tail -n 1)" = "$shown" ]; }
+
 # dialogue NAME COMMAND EDITS STEP...: runs COMMAND and takes each STEP
 # after the next prompt has appeared (and, when EDITS is yes, the editor
 # has taken the terminal). A step "type:TEXT" types TEXT literally and
 # presses Enter; a step "keys:LIST" sends the tmux key names in LIST.
+# Two steps wait for no prompt: "show:TEXT" waits until the last line is
+# TEXT, and "now:LIST" sends the keys in LIST at once.
 dialogue() {
   local name=$1 command=$2 edits=$3
   shift 3
@@ -104,6 +119,12 @@ dialogue() {
   prompts=1
   local step
   for step in "$@"; do
+    case $step in
+      show:*) shown=${step#show:} && wait_for "$name" showing || return 1 ;;
+      # shellcheck disable=SC2086  # a key list is several words
+      now:*) tmux_ send-keys -t "$name" ${step#now:} ;;
+    esac
+    case $step in show:* | now:*) continue ;; esac
     wait_for "$name" prompt_waiting || return 1
     if [ "$edits" = yes ]; then
       editing "$name" || return 1
@@ -145,12 +166,13 @@ recall() {
 
 plain_lines() {
   local reference=$plain
-  [ -n "$reference" ] || reference="cat | $program"
+  [ -n "$reference" ] || reference="$no_libedit $program"
   local steps=("type:1+2" "type:  x = 2 * (3+4)" $'type:2\t*3' "type:y+1" "type:showvars"
     "type:Help me" "keys:C-d")
   dialogue edited "$program" yes "${steps[@]}" || return 1
   dialogue plain "$reference" no "${steps[@]}" || return 1
   local ok=0
+  sed -i '/^zorvex: line editing unavailable: /,/^-----/{/^-----/!d}' "$work/plain.screen"
   if ! diff "$work/plain.screen" "$work/edited.screen" >"$work/plain.diff"; then
     echo "terminal_test: plain lines: the screen differs from the one without the editor:"
     cat "$work/plain.diff"
@@ -159,7 +181,7 @@ plain_lines() {
   # Guard against two equally wrong screens.
   local line
   for line in "= 3" "= 14" "= 6" "Error: Variable 'y' is undeclared. It is used as 0.0 ." \
-    "> showvars" "> [ended with status 0]"; do
+    "> showvars" "[ended with status 0]"; do
     if ! grep -qxF "$line" "$work/edited.screen"; then
       echo "terminal_test: plain lines: the screen lacks the line \"$line\""
       ok=1
@@ -187,8 +209,106 @@ redirected_output() {
   fi
 }
 
+# has NAME LINE...: the screen of NAME holds each LINE as a whole line.
+has() {
+  local name=$1 line ok=0
+  shift
+  for line in "$@"; do
+    if ! grep -qxF -- "$line" "$work/$name.screen"; then
+      echo "terminal_test: $name: the screen lacks the line \"$line\":"
+      sed 's/^/  | /' "$work/$name.screen"
+      ok=1
+    fi
+  done
+  return $ok
+}
+
+# Ctrl-C gives up the line being typed and the session goes on, with the
+# editor and without it. The keys typed must be shown before Ctrl-C, which
+# drops whatever the terminal holds unread.
+ctrl_c() {
+  local steps=("type:x=41" "keys:7 +" "show:> 7+" "now:C-c" "type:x+1" "type:exit")
+  dialogue interrupted "$program" yes "${steps[@]}" &&
+    has interrupted "> 7+" "> x+1" "= 42" "[ended with status 0]" || return 1
+  dialogue interrupted_plain "$no_libedit $program" no "${steps[@]}" &&
+    has interrupted_plain "> 7+^C" "> x+1" "= 42" "[ended with status 0]"
+}
+
+# Lines typed in one session come back with the up arrow in the next, from
+# a file only the user can read.
+lasting_history() {
+  dialogue first "$program" yes "type:6*7" "type:exit" || return 1
+  dialogue second "$program" yes "keys:Up Up Enter" "type:exit" &&
+    has second "> 6*7" "= 42" || return 1
+  local file=$XDG_STATE_HOME/zorvex/history
+  if [ "$(stat -c %a "$file")" != 600 ] || [ "$(stat -c %a "${file%/*}")" != 700 ]; then
+    echo "terminal_test: history: modes $(stat -c %a "$file" "${file%/*}" | tr '\n' ' ')"
+    return 1
+  fi
+}
+
+# Tab completes a function name with its bracket.
+tab_completion() {
+  dialogue completed "$program" yes "keys:s q Tab 9 ) Enter" "type:exit" &&
+    has completed "> sqrt(9)" "= 3"
+}
+
+# Ctrl-Z where the shell has no job control cannot stop the program; it
+# must not end the session either.
+ctrl_z() {
+  dialogue stopped "sh -c '$program'" yes "type:x=41" "keys:C-z" "type:x+1" "type:exit" &&
+    has stopped "= 42" "[ended with status 0]"
+}
+
+# A carriage return at the end of a line is no part of it. The editor's
+# terminal mode turns a typed one into a line feed, so it comes from the
+# history: a file written with CR LF line ends, its "exit" recalled.
+trailing_cr() {
+  printf '1+2\r\nexit\r\n' >"$work/crlf_history"
+  dialogue carriage_return "ZORVEX_HISTORY=$work/crlf_history $program" yes "keys:Up Enter" &&
+    has carriage_return "> exit^M" "[ended with status 0]"
+}
+
+# Without libedit a terminal session says so once, on standard error.
+notice() {
+  dialogue noticed "$no_libedit $program 2>$work/notice.err" no "type:exit" || return 1
+  if [ "$(grep -c . "$work/notice.err")" != 1 ] ||
+    ! grep -q '^zorvex: line editing unavailable: .*libedit\.so\.2: ' "$work/notice.err"; then
+    echo "terminal_test: no libedit: standard error was:"
+    cat "$work/notice.err"
+    return 1
+  fi
+}
+
+# A signal that ends the program while it reads a line leaves the terminal
+# as it found it. The program runs under a shell with job control, as from
+# a user's shell, so that the signal reaches only its own process group.
+settings_restored() {
+  local signal name
+  for signal in TERM HUP; do
+    name=signalled_$signal
+    start "$name" "bash -c 'set -m; before=\$(stty -g); $program; status=\$?;
+      [ \"\$(stty -g)\" = \"\$before\" ] && echo settings kept; exit \$status'" || return 1
+    prompts=1
+    wait_for "$name" prompt_waiting && editing "$name" || return 1
+    local shell_pid
+    shell_pid=$(tmux_ display-message -p -t "$name" '#{pane_pid}')
+    # The pane's shell runs bash, which runs the program.
+    kill -s "$signal" "$(pgrep -P "$(pgrep -P "$shell_pid")")" || return 1
+    wait_for "$name" ended && screen "$name" >"$work/$name.screen" || return 1
+    has "$name" "settings kept" || return 1
+  done
+}
+
 check recall
 check plain_lines
 check redirected_output
+check ctrl_c
+check lasting_history
+check tab_completion
+check ctrl_z
+check trailing_cr
+check notice
+check settings_restored
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
