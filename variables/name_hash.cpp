@@ -29,8 +29,8 @@ NameHashKey drawNameHashKey() {
   timespec steady{};
   clock_gettime(CLOCK_REALTIME, &wall);
   clock_gettime(CLOCK_MONOTONIC, &steady);
-  const uint64_t time = static_cast<uint64_t>(wall.tv_sec) * 1000000000u +
-                        static_cast<uint64_t>(wall.tv_nsec);
+  const uint64_t time =
+      static_cast<uint64_t>(wall.tv_sec) * 1000000000u + static_cast<uint64_t>(wall.tv_nsec);
   const uint64_t place = reinterpret_cast<uintptr_t>(&key) ^ static_cast<uint64_t>(getpid()) << 40;
   key.first = scramble(time ^ scramble(place));
   key.second = scramble(key.first ^ static_cast<uint64_t>(steady.tv_nsec) ^

@@ -41,9 +41,8 @@ std::vector<std::vector<std::u16string>> bucketsUnder(const std::vector<std::u16
 TEST(NameHashTest, NamesCollidingUnderOneKeyScatterUnderAnother) {
   const std::vector<std::u16string> names = threeLetterNames();
   const auto buckets = bucketsUnder(names, KEY_ONE);
-  const auto fullest = std::max_element(buckets.begin(), buckets.end(), [](auto& a, auto& b) {
-    return a.size() < b.size();
-  });
+  const auto fullest = std::max_element(buckets.begin(), buckets.end(),
+                                        [](auto& a, auto& b) { return a.size() < b.size(); });
   // About 17 names per bucket; a sound hash never triples that.
   ASSERT_GE(fullest->size(), 17u);
   EXPECT_LE(fullest->size(), 3 * names.size() / BUCKETS);
@@ -59,7 +58,7 @@ TEST(NameHashTest, EveryUnitAndTheLengthCount) {
   const std::u16string cases[][2] = {
       {u"abcdefghij", u"abcdefghik"}, {u"abcdefghij", u"bbcdefghij"},
       {u"abcdefghij", u"abcdefhgij"}, {u"ab", u"ab\0"s},
-      {u"abcde", u"abcd\0e"s},       {u"x", u""},
+      {u"abcde", u"abcd\0e"s},        {u"x", u""},
   };
   for (const auto& pair : cases) {
     EXPECT_NE(hashName(pair[0], KEY_ONE), hashName(pair[1], KEY_ONE))
