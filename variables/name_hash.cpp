@@ -4,6 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+
 namespace {
 
 uint64_t scramble(uint64_t x);
@@ -22,17 +24,24 @@ NameHashKey drawNameHashKey() {
   if (getrandom(&key, sizeof key, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof key)) {
     return key;
   }
-  // No random source (an old kernel, a sandbox, an unready pool): the time
-  // to the nanosecond, the process id and where the stack was placed still
-  // differ from run to run and are not visible in the input.
+  return fallbackNameHashKey();
+}
+
+NameHashKey fallbackNameHashKey() {
+  // The time to the nanosecond, the process id and where the stack was
+  // placed differ from run to run and are not visible in the input; the
+  // count of calls keeps two keys of one process apart on a coarse clock.
+  static std::atomic<uint64_t> calls{0};
+  NameHashKey key{};
   timespec wall{};
   timespec steady{};
   clock_gettime(CLOCK_REALTIME, &wall);
   clock_gettime(CLOCK_MONOTONIC, &steady);
   const uint64_t time =
       static_cast<uint64_t>(wall.tv_sec) * 1000000000u + static_cast<uint64_t>(wall.tv_nsec);
-  const uint64_t place = reinterpret_cast<uintptr_t>(&key) ^ static_cast<uint64_t>(getpid()) << 40;
-  key.first = scramble(time ^ scramble(place));
+  const uint64_t place =
+      reinterpret_cast<uintptr_t>(&key) ^ (static_cast<uint64_t>(getpid()) << 40);
+  key.first = scramble(time ^ scramble(place ^ (calls.fetch_add(1) << 20)));
   key.second = scramble(key.first ^ static_cast<uint64_t>(steady.tv_nsec) ^
                         static_cast<uint64_t>(steady.tv_sec) << 30);
   return key;

@@ -18,8 +18,11 @@ struct NameHashKey {
 const NameHashKey& processNameHashKey();
 
 /// Returns a new key from the system's random source, or, when it has none
-/// to give, one made from the clock, the process id and the address space.
+/// to give (an old kernel, a sandbox, a pool not ready yet), the fallback.
 NameHashKey drawNameHashKey();
+
+/// Returns a key made from the clock, the process id and the address space.
+NameHashKey fallbackNameHashKey();
 
 namespace name_hash_internal {
 

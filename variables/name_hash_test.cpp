@@ -67,9 +67,12 @@ TEST(NameHashTest, EveryUnitAndTheLengthCount) {
 }
 
 TEST(NameHashTest, EachProcessDrawsItsOwnKeyOnce) {
-  const NameHashKey a = drawNameHashKey();
-  const NameHashKey b = drawNameHashKey();
-  EXPECT_TRUE(a.first != b.first || a.second != b.second);
+  for (NameHashKey (*draw)() : {drawNameHashKey, fallbackNameHashKey}) {
+    const NameHashKey a = draw();
+    const NameHashKey b = draw();
+    EXPECT_NE(a.first, b.first);
+    EXPECT_NE(a.second, b.second);
+  }
   EXPECT_EQ(&processNameHashKey(), &processNameHashKey());
 }
 
