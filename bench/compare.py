@@ -19,6 +19,8 @@ import subprocess
 import sys
 import time
 
+import hash_flood
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 GENERATOR = os.path.join(os.path.dirname(ROOT), "shared", "bench", "gen_workload.py")
 
@@ -257,6 +259,15 @@ def main():
                   f"{var_times[100000]:.3f} s")
     ratio = var_times[1000000] / var_times[100000]
     report.target("1,000,000 of each within 12x the 100,000 figure", ratio <= 12, f"{ratio:.1f}x")
+    # Names crafted to share one run of index slots under an unkeyed hash.
+    flood = hash_flood.probe(zorvex, args.workdir, 100000, args.runs)
+    for kind, (seconds, ok) in flood.items():
+        log(f"100,000 {kind} names assigned and used: {seconds:.3f} s, output "
+            f"{'matches' if ok else 'DIFFERS'}")
+        report.failed |= not ok
+    ratio = flood["crafted"][0] / flood["ordinary"][0]
+    report.target(f"100,000 crafted names within {hash_flood.LIMIT:g}x of ordinary ones",
+                  ratio <= hash_flood.LIMIT, f"{ratio:.2f}x")
     listing = os.path.join(args.workdir, "showvars.txt")
     with open(listing, "w") as f:
         f.write("".join(f"v{chr(97 + i % 26)}{chr(97 + i // 26 % 26)}{chr(97 + i // 676)}={i}\n"

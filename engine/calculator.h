@@ -15,21 +15,6 @@
 constexpr std::array<TokenKind, 10> operatorOrder = {
     '(', '|', TOKEN_FUNCTION, '^', '*', '/', ':', '+', '-', '='};
 
-/// Bit i marks operatorOrder[i], indexed by kind for kinds below 128.
-inline constexpr std::array<uint16_t, 128> OPERATOR_BITS = [] {
-  std::array<uint16_t, 128> table{};
-  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
-    table[static_cast<std::size_t>(operatorOrder[i])] = static_cast<uint16_t>(1u << i);
-  }
-  return table;
-}();
-
-/// Returns the bit of `kind` in a set of operatorOrder kinds (bit i for
-/// operatorOrder[i]), or 0 for any other kind.
-constexpr uint32_t operatorBit(TokenKind kind) {
-  return (kind >= 0 && kind < 128) ? OPERATOR_BITS[static_cast<std::size_t>(kind)] : 0;
-}
-
 /// The expression engine: a table of MAX_TOKENS slots in which every line is
 /// cut into tokens, rewritten and reduced in place, and the variables of the
 /// run. Error lines go to the error stream, the variable listing to the

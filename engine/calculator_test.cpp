@@ -80,12 +80,33 @@ TEST(CalculatorTest, NestingAsDeepAsTheTableAllows) {
 
 namespace {
 
-TEST(CalculatorTest, OperatorBitsFollowTheReductionOrder) {
-  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
-    EXPECT_EQ(operatorBit(operatorOrder[i]), 1u << i);
+// Each line's value (or the variable it assigns) depends on which of two
+// neighbouring kinds in the reduction order goes first; the expected values
+// are worked out by hand for the documented order and would differ for the
+// opposite one.
+TEST(CalculatorTest, KindsAreReducedInTheirFixedOrder) {
+  const struct {
+    const char* line;
+    double value;
+  } cases[] = {
+      {"sqrt(4)^2", 4},          // a function head before ^ (swapped: 0)
+      {"2*3^2", 18},             // ^ before * (swapped: 36)
+      {"8/2*2", 2},              // * before / (swapped: 8)
+      {"2*3/2*3", 1},            // every * before any / (left to right: 9)
+      {"8:4/2", 4},              // / before : (swapped: 1)
+      {"12/2:3/2", 4},           // every / before any : (left to right: 1)
+      {"1+4:2", 3},              // : before + (swapped: 2.5)
+      {"8-(3)+2", 3},            // + before - (swapped: 7)
+      {"9-(1)+(1)-(1)+(1)", 5},  // every + before any - (left to right: 9)
+  };
+  for (const auto& c : cases) {
+    CapturedCalculator captured;
+    EXPECT_EQ(captured.evaluate(c.line), c.value) << c.line;
   }
-  EXPECT_EQ(operatorBit(TOKEN_NUMBER), 0u);
-  EXPECT_EQ(operatorBit(')'), 0u);
+  // - before =: the variable takes the difference, not the first operand.
+  CapturedCalculator captured;
+  EXPECT_EQ(captured.evaluate("x=5-(1)"), 4);
+  EXPECT_EQ(captured.evaluate("x"), 4);
 }
 
 }  // namespace

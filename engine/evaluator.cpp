@@ -1,12 +1,29 @@
 #include "engine/calculator.h"
 
+#include <array>
 #include <bit>
+#include <cstdint>
 #include <cmath>
 #include <ostream>
 
 #include "engine/error_lines.h"
 
 namespace {
+
+/// Bit i marks operatorOrder[i], indexed by kind for kinds below 128.
+constexpr std::array<uint16_t, 128> OPERATOR_BITS = [] {
+  std::array<uint16_t, 128> table{};
+  for (std::size_t i = 0; i < operatorOrder.size(); ++i) {
+    table[static_cast<std::size_t>(operatorOrder[i])] = static_cast<uint16_t>(1u << i);
+  }
+  return table;
+}();
+
+/// Returns the bit of `kind` in a set of operatorOrder kinds (bit i for
+/// operatorOrder[i]), or 0 for any other kind.
+constexpr uint32_t operatorBit(TokenKind kind) {
+  return (kind >= 0 && kind < 128) ? OPERATOR_BITS[static_cast<std::size_t>(kind)] : 0;
+}
 
 bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
 

@@ -17,6 +17,20 @@ TEST(VariableStoreTest, FirstSetCreatesTheUnnamedVariableInFront) {
   EXPECT_TRUE(store.first()->next->name.equals(WideString("pi")));
 }
 
+// Setting the unnamed variable first creates it once, with the value set,
+// and nothing after it.
+TEST(VariableStoreTest, SettingTheUnnamedVariableFirstCreatesOnlyIt) {
+  VariableStore store;
+  store.set(WideString(""), 7);
+  ASSERT_NE(store.first(), nullptr);
+  EXPECT_EQ(store.first()->value, 7);
+  EXPECT_EQ(store.first()->next, nullptr);
+  EXPECT_EQ(store.find(WideString(""))->value, 7);
+  std::ostringstream out;
+  store.show(out);
+  EXPECT_EQ(out.str(), "\n\t\t7\n\n");
+}
+
 TEST(VariableStoreTest, SetUpdatesInPlaceAndAppendsNewNames) {
   VariableStore store;
   store.set(WideString("pi"), 3.14159);

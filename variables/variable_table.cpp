@@ -14,7 +14,10 @@ constexpr std::size_t INITIAL_SLOTS = 64;
 
 }  // namespace
 
-VariableTable::VariableTable() : slots_(allocateSlots(INITIAL_SLOTS)), slotCount_(INITIAL_SLOTS) {}
+VariableTable::VariableTable() : VariableTable(processNameHashKey()) {}
+
+VariableTable::VariableTable(const NameHashKey& key)
+    : key_(key), slots_(allocateSlots(INITIAL_SLOTS)), slotCount_(INITIAL_SLOTS) {}
 
 Variable* VariableTable::find(std::u16string_view name) const {
   const uint64_t hash = hashOf(name);
@@ -48,28 +51,6 @@ Variable* VariableTable::add(const WideString& name, double value) {
     place(hashOf(name.view()), number);
   }
   return &created;
-}
-
-uint64_t VariableTable::hashOf(std::u16string_view name) {
-  // FNV-1a over every unit but the last, then a final mix, so that the
-  // slot and the tag depend on all of them. The last unit is added after
-  // the mix: names that differ only in it (x1a, x1b, ...; a script's
-  // systematically named variables) get neighbouring slots, so a run that
-  // creates or uses them in order touches the index almost sequentially
-  // instead of missing the cache on every look-up. It also goes into the
-  // tag, which the addition barely changes.
-  if (name.empty()) {
-    return 0;
-  }
-  uint64_t hash = 14695981039346656037ull;
-  for (char16_t unit : name.substr(0, name.size() - 1)) {
-    hash = (hash ^ unit) * 1099511628211ull;
-  }
-  hash ^= hash >> 29;
-  hash *= 0xbf58476d1ce4e5b9ull;
-  hash ^= hash >> 32;
-  const uint64_t last = name.back();
-  return (hash + last) ^ (last << 32);
 }
 
 VariableTable::SlotArray VariableTable::allocateSlots(std::size_t count) {

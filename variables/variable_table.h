@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "text/wide_string.h"
+#include "variables/name_hash.h"
 
 /// One named value of the run; nodes form a list in creation order.
 struct Variable {
@@ -20,10 +21,14 @@ struct Variable {
 /// time. Nodes are carved out of large blocks in creation order and never
 /// move; an open-addressing index of small slots, at most half full, maps
 /// names to them, so a look-up touches one slot and one node however many
-/// variables there are.
+/// variables there are. Names are hashed under a secret key, so no input
+/// can choose names that all land on the same slots.
 class VariableTable {
  public:
+  /// An empty table hashing under this process's key.
   VariableTable();
+  /// An empty table hashing under `key`, for placements that must repeat.
+  explicit VariableTable(const NameHashKey& key);
 
   /// Returns the variable named `name`, or null.
   Variable* find(std::u16string_view name) const;
@@ -44,12 +49,13 @@ class VariableTable {
   };
   using SlotArray = std::unique_ptr<Slot[], FreeSlots>;
 
-  static uint64_t hashOf(std::u16string_view name);
+  uint64_t hashOf(std::u16string_view name) const { return hashName(name, key_); }
   static SlotArray allocateSlots(std::size_t count);
   Variable& node(uint32_t number) const;
   void place(uint64_t hash, uint32_t nodeNumber);
   void grow();
 
+  NameHashKey key_;
   std::vector<std::unique_ptr<Variable[]>> blocks_;
   uint32_t nodeCount_ = 0;
   SlotArray slots_;

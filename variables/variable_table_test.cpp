@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -61,6 +64,33 @@ TEST(VariableTableTest, NeighbouringNamesAllFound) {
   }
   EXPECT_EQ(table.find(u"aaaa{"), nullptr);
   EXPECT_EQ(table.find(u"baaa"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Names whose slots coincide under the table's key still all get found:
+// the key spreads names, correctness never depends on it.
+TEST(VariableTableTest, NamesCollidingUnderTheKeyAreAllFound) {
+  const NameHashKey key = {0x452821e638d01377u, 0xbe5466cf34e90c6cu};
+  VariableTable table(key);
+  std::vector<std::pair<std::u16string, Variable*>> created;
+  char name[5] = "aaaa";
+  for (int i = 0; i < 26 * 26 * 26; ++i) {
+    name[0] = static_cast<char>('a' + i / 676);
+    name[1] = static_cast<char>('a' + i / 26 % 26);
+    name[2] = static_cast<char>('a' + i % 26);
+    const std::u16string units(name, name + 4);
+    if (hashName(units, key) % 64 == 5) {
+      created.emplace_back(units, table.add(WideString(name), i));
+    }
+  }
+  ASSERT_GT(created.size(), 200u);
+  for (const auto& [text, node] : created) {
+    ASSERT_EQ(table.find(text), node);
+  }
+  EXPECT_EQ(table.find(u"zzzz"), nullptr);
 }
 
 }  // namespace
