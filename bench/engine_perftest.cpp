@@ -41,7 +41,8 @@ BENCHMARK(evaluateLine)->DenseRange(0, std::size(TYPICAL_LINES) - 1);
 void tokenize(benchmark::State& state) {
   std::ostringstream out;
   Calculator calculator(out, out);
-  const std::string text = "qd=99.91*(55.76+51.5^2/72.18)-62.99*(27.35)/43.2+6*(48.2+72.69/6:11.53^2)";
+  const std::string text =
+      "qd=99.91*(55.76+51.5^2/72.18)-62.99*(27.35)/43.2+6*(48.2+72.69/6:11.53^2)";
   WideString line;
   for (auto _ : state) {
     line.assignBytes(text.data(), text.size());

@@ -16,10 +16,10 @@ enum ExitStatus {
 
 /// How a run presents itself.
 struct ConsoleStyle {
-  bool banner = true;                     // print the banner first
-  std::string_view prompt = "> ";         // shown before each line
-  std::string_view resultPrefix = "= ";   // written before each value
-  bool errorLinesFail = false;            // any error line makes the status EXIT_EXPRESSION_ERROR
+  bool banner = true;                    // print the banner first
+  std::string_view prompt = "> ";        // shown before each line
+  std::string_view resultPrefix = "= ";  // written before each value
+  bool errorLinesFail = false;           // any error line makes the status EXIT_EXPRESSION_ERROR
 };
 
 /// Runs one whole dialogue: the banner, then for each line of `lines` a

@@ -20,7 +20,8 @@ inline std::string expectedBanner() { return fileText(ZORVEX_TEST_BANNER); }
 /// command records it: what the transcript's output holds between its
 /// first prompt and the next.
 inline std::string expectedScreen(const std::string& transcript) {
-  const std::string out = fileText(std::string(ZORVEX_TEST_TRANSCRIPTS) + "/" + transcript + ".out");
+  const std::string out =
+      fileText(std::string(ZORVEX_TEST_TRANSCRIPTS) + "/" + transcript + ".out");
   const std::size_t next = out.find("\n> ", 2);
   return next == std::string::npos ? "" : out.substr(2, next - 1);
 }

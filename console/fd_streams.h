@@ -23,8 +23,7 @@ class FdInputBuffer : public InputBuffer {
  public:
   /// Reads `first` (none when its fd is -1) and then, at each end, the
   /// file `next` gives, until it gives none.
-  explicit FdInputBuffer(InputFile first,
-                         std::function<std::optional<InputFile>()> next = nullptr,
+  explicit FdInputBuffer(InputFile first, std::function<std::optional<InputFile>()> next = nullptr,
                          std::size_t size = 1 << 16);
   ~FdInputBuffer() override;
   FdInputBuffer(const FdInputBuffer&) = delete;

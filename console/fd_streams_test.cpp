@@ -187,7 +187,8 @@ TEST(FdStreamsTest, NonBlockingOutputWaitsForASlowReader) {
   std::thread reader([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     char chunk[4096];
-    for (ssize_t got; (got = ::read(pipe.read, chunk, sizeof chunk)) > 0;) received.append(chunk, got);
+    for (ssize_t got; (got = ::read(pipe.read, chunk, sizeof chunk)) > 0;)
+      received.append(chunk, got);
   });
   {
     FdOutputBuffer buffer(pipe.write, /*deferred=*/true);

@@ -67,7 +67,8 @@ const Libedit* loadLibedit() {
     static Libedit api;
     bool complete = true;
     auto bind = [&](auto& function, const char* name) {
-      function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+      function =
+          reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
       complete = complete && function != nullptr;
     };
     bind(api.init, "el_init");
@@ -115,7 +116,8 @@ locale_t typingLocale() {
 class ScopedLocale {
  public:
   explicit ScopedLocale(locale_t locale)
-      : previous_(locale != static_cast<locale_t>(0) ? uselocale(locale) : static_cast<locale_t>(0)) {}
+      : previous_(locale != static_cast<locale_t>(0) ? uselocale(locale)
+                                                     : static_cast<locale_t>(0)) {}
   ~ScopedLocale() {
     if (previous_ != static_cast<locale_t>(0)) {
       uselocale(previous_);

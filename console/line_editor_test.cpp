@@ -1,11 +1,10 @@
 #include "console/line_editor.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,8 +15,8 @@
 #include <vector>
 
 #include "console/console.h"
-#include "console/fd_streams.h"
 #include "console/console_test_util.h"
+#include "console/fd_streams.h"
 #include "console/line_sources.h"
 #include "console/memory_streams.h"
 
@@ -128,12 +127,16 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
   setenv("TERM", "xterm", 1);
   struct Case {
     const char* what;
-    std::vector<std::string> keys;                // what is typed for each line
+    std::vector<std::string> keys;                  // what is typed for each line
     std::vector<std::optional<std::string>> lines;  // what each read returns; none: end of input
   } cases[] = {
       {"plain lines", {"1+2\r", "x = 4\r"}, {"1+2", "x = 4"}},
-      {"up arrow twice recalls the first of two", {"1+2\r", "3*4\r", UP + UP + "\r"}, {"1+2", "3*4", "1+2"}},
-      {"down arrow goes forward again", {"1+2\r", "3*4\r", UP + UP + DOWN + "\r"}, {"1+2", "3*4", "3*4"}},
+      {"up arrow twice recalls the first of two",
+       {"1+2\r", "3*4\r", UP + UP + "\r"},
+       {"1+2", "3*4", "1+2"}},
+      {"down arrow goes forward again",
+       {"1+2\r", "3*4\r", UP + UP + DOWN + "\r"},
+       {"1+2", "3*4", "3*4"}},
       {"application-mode up arrow", {"1+2\r", UP_APPLICATION + "\r"}, {"1+2", "1+2"}},
       {"recalled line can be edited", {"1+2\r", UP + "0\r"}, {"1+2", "1+20"}},
       {"left arrow moves inside the line", {"1+3" + LEFT + LEFT + "0\r"}, {"10+3"}},
@@ -142,14 +145,17 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
       {"Ctrl-D inside a line deletes", {"12\x01\x04\r"}, {"2"}},
       {"Ctrl-D at the end of a line keeps it", {"12\x04\r"}, {"12"}},
       {"empty lines are not recalled", {"1+2\r", "\r", UP + "\r"}, {"1+2", "", "1+2"}},
-      {"a line repeated at once is recalled once", {"1+2\r", "3\r", "3\r", UP + UP + "\r"}, {"1+2", "3", "3", "1+2"}},
+      {"a line repeated at once is recalled once",
+       {"1+2\r", "3\r", "3\r", UP + UP + "\r"},
+       {"1+2", "3", "3", "1+2"}},
       {"a tab stays in the line", {"2\t*3\r"}, {"2\t*3"}},
       {"bytes above 127 pass through", {"x=\xc3\xa9\r"}, {"x=\xc3\xa9"}},
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal;
     ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
-    std::unique_ptr<LineEditor> editor = makeLineEditor(terminal.in(), terminal.out(), terminal.out());
+    std::unique_ptr<LineEditor> editor =
+        makeLineEditor(terminal.in(), terminal.out(), terminal.out());
     if (editor == nullptr) {
       GTEST_SKIP() << "built without line editing";
     }
@@ -174,7 +180,8 @@ TEST(LineEditorTest, HangUpEndsTheInput) {
   setenv("TERM", "xterm", 1);
   PseudoTerminal terminal;
   ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
-  std::unique_ptr<LineEditor> editor = makeLineEditor(terminal.in(), terminal.out(), terminal.out());
+  std::unique_ptr<LineEditor> editor =
+      makeLineEditor(terminal.in(), terminal.out(), terminal.out());
   if (editor == nullptr) {
     GTEST_SKIP() << "built without line editing";
   }

@@ -1,11 +1,10 @@
-#include "engine/calculator.h"
-
 #include <array>
 #include <bit>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <ostream>
 
+#include "engine/calculator.h"
 #include "engine/error_lines.h"
 
 namespace {

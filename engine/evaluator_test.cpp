@@ -89,9 +89,10 @@ TEST(EvaluatorTest, AssignmentsStoreTheValueTheyTook) {
     const char* name;
     double stored;
   } cases[] = {
-      {"x=y=2", "x", 2},        {"x=y=2", "y", 0},         {"=5", "", 5},
-      {"x=0.1234567", "x", 0.1234567}, {"2x=5", "x", 5},   {"x=1/3", "x", 0.333333},
-      {"x=3+4", "x", 7},        {"X=2", "x", 2},
+      {"x=y=2", "x", 2}, {"x=y=2", "y", 0},
+      {"=5", "", 5},     {"x=0.1234567", "x", 0.1234567},
+      {"2x=5", "x", 5},  {"x=1/3", "x", 0.333333},
+      {"x=3+4", "x", 7}, {"X=2", "x", 2},
   };
   for (const auto& c : cases) {
     CapturedCalculator captured;

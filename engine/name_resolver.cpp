@@ -1,6 +1,6 @@
-#include "engine/calculator.h"
-
 #include <algorithm>
+
+#include "engine/calculator.h"
 
 void Calculator::resolveNames() {
   // Pairs of neighbouring slots, left to right; the last pair is

@@ -1,8 +1,8 @@
-#include "engine/calculator.h"
-
 #include <array>
 #include <cstdint>
 #include <utility>
+
+#include "engine/calculator.h"
 
 namespace {
 
@@ -79,23 +79,25 @@ void Calculator::normalizeLine(WideString& line) {
   // Letters to lower case, blanks and tabs out, every bracket shape to
   // round brackets: all in one pass over the line, with the same result as
   // folding, removing and replacing one unit at a time.
-  line.rewriteUnits([](char16_t unit) -> int {
-    if (unit >= 0x80) {
-      return unit;
-    }
-    static constexpr auto normalized = [] {
-      std::array<int16_t, 0x80> table{};
-      for (int c = 0; c < 0x80; ++c) {
-        table[c] = static_cast<int16_t>(c);
-      }
-      for (int c = 'A'; c <= 'Z'; ++c) {
-        table[c] = static_cast<int16_t>(c + 0x20);
-      }
-      table[' '] = table['\t'] = WideString::NO_UNIT;
-      table['{'] = table['['] = '(';
-      table['}'] = table[']'] = ')';
-      return table;
-    }();
-    return normalized[unit];
-  }, u' ');
+  line.rewriteUnits(
+      [](char16_t unit) -> int {
+        if (unit >= 0x80) {
+          return unit;
+        }
+        static constexpr auto normalized = [] {
+          std::array<int16_t, 0x80> table{};
+          for (int c = 0; c < 0x80; ++c) {
+            table[c] = static_cast<int16_t>(c);
+          }
+          for (int c = 'A'; c <= 'Z'; ++c) {
+            table[c] = static_cast<int16_t>(c + 0x20);
+          }
+          table[' '] = table['\t'] = WideString::NO_UNIT;
+          table['{'] = table['['] = '(';
+          table['}'] = table[']'] = ')';
+          return table;
+        }();
+        return normalized[unit];
+      },
+      u' ');
 }

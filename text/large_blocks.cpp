@@ -36,8 +36,8 @@ void adviseHugePages(void* block, std::size_t bytes) {
 /// failure.
 void* mapAligned(std::size_t size) {
   const std::size_t slack = HUGE_PAGE;
-  void* mapped = mmap(nullptr, size + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                      -1, 0);
+  void* mapped =
+      mmap(nullptr, size + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) {
     return nullptr;
   }

@@ -287,8 +287,8 @@ unsigned char lowByte(char16_t unit) { return static_cast<unsigned char>(unit & 
 std::optional<std::string> shortenDecimal(std::u16string_view units) {
   const std::size_t size = units.size();
   std::size_t i = 0;
-  while (i < size && (lowByte(units[i]) == ' ' ||
-                      (lowByte(units[i]) >= '\t' && lowByte(units[i]) <= '\r'))) {
+  while (i < size &&
+         (lowByte(units[i]) == ' ' || (lowByte(units[i]) >= '\t' && lowByte(units[i]) <= '\r'))) {
     ++i;
   }
   std::string shortened;
@@ -369,8 +369,8 @@ std::string_view formatFixed(double value, char* buffer) {
     const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%f", value);
     return {buffer, static_cast<std::size_t>(size)};
   }
-  const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
-                                 std::chars_format::fixed, 6);
+  const auto end =
+      std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value, std::chars_format::fixed, 6);
   return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
@@ -383,7 +383,7 @@ std::optional<double> readBackOfFixed(double value) {
     const double product = magnitude * 1e6;
     const double error = std::fma(magnitude, 1e6, -product);
     const double rounded = (product + 0x1p52) - 0x1p52;  // product < 2^52: half to even
-    const double fraction = product - rounded;             // exact
+    const double fraction = product - rounded;           // exact
     if (std::fabs(fraction) + std::fabs(error) < 0.4999) {
       const double back = rounded / 1e6;
       return std::signbit(value) ? -back : back;
@@ -403,8 +403,8 @@ std::string_view formatGeneral(double value, char* buffer) {
     const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%.15g", value);
     return {buffer, static_cast<std::size_t>(size)};
   }
-  const auto end = std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
-                                 std::chars_format::general, 15);
+  const auto end =
+      std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value, std::chars_format::general, 15);
   return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
@@ -414,8 +414,8 @@ double parseDecimal(std::string_view text) {
   }
   if (startsPlainDecimal(text)) {
     double value = 0.0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (result.ec == std::errc()) {
       return value;
     }

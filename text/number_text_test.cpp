@@ -38,8 +38,8 @@ TEST(NumberTextTest, MatchesTheCLibraryOnRandomValues) {
 TEST(NumberTextTest, SpecialValues) {
   char buffer[NUMBER_TEXT_CAPACITY];
   const double inf = std::numeric_limits<double>::infinity();
-  const double values[] = {0.0,  -0.0, inf, -inf, std::nan(""), -std::nan(""), 0.0078125,
-                           1e308, -1e308, 5e-324, 1e-7, 123456789012345678.0};
+  const double values[] = {0.0,       -0.0,  inf,    -inf,   std::nan(""), -std::nan(""),
+                           0.0078125, 1e308, -1e308, 5e-324, 1e-7,         123456789012345678.0};
   for (double value : values) {
     EXPECT_EQ(formatFixed(value, buffer), printfText("%f", value)) << value;
     EXPECT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
@@ -48,9 +48,10 @@ TEST(NumberTextTest, SpecialValues) {
 }
 
 TEST(NumberTextTest, ParsesLikeStrtod) {
-  const char* texts[] = {"1.5.2", ".", "", "-", "1e400", "-1e400", "1e-400", "0.5e", "1.", "..5",
-                         "00012", "9999999999999999999999999", "inf", "-inf", "nan", "-nan",
-                         " 7", "+3", "0x1p4", "1,5"};
+  const char* texts[] = {"1.5.2",  ".",    "",    "-",    "1e400", "-1e400",
+                         "1e-400", "0.5e", "1.",  "..5",  "00012", "9999999999999999999999999",
+                         "inf",    "-inf", "nan", "-nan", " 7",    "+3",
+                         "0x1p4",  "1,5"};
   for (const char* text : texts) {
     double expected = std::strtod(text, nullptr);
     double actual = parseDecimal(text);
@@ -76,8 +77,10 @@ TEST(NumberTextTest, ShortcutBoundariesMatchTheCLibrary) {
   std::mt19937_64 random(99);
   for (int i = 0; i < 100000; ++i) {
     const double tie = static_cast<double>(random() % 20000000) / 128.0 + 0.0078125;
-    const double nearLimit = std::nextafter(1e13, 0.0) - static_cast<double>(random() % 1000) / 64.0;
-    const double tiny = std::ldexp(static_cast<double>(random() % 1000000), -static_cast<int>(random() % 90));
+    const double nearLimit =
+        std::nextafter(1e13, 0.0) - static_cast<double>(random() % 1000) / 64.0;
+    const double tiny =
+        std::ldexp(static_cast<double>(random() % 1000000), -static_cast<int>(random() % 90));
     for (double value : {tie, -tie, nearLimit, -nearLimit, tiny, 1e13, 9007199254740993.0}) {
       ASSERT_EQ(formatFixed(value, buffer), printfText("%f", value)) << value;
     }
@@ -87,7 +90,8 @@ TEST(NumberTextTest, ShortcutBoundariesMatchTheCLibrary) {
     if (random() % 2) text = "-" + text;
     ASSERT_EQ(parseDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
     std::string withExponent = text + "e" + std::to_string(random() % 40);
-    ASSERT_EQ(parseDecimal(withExponent), std::strtod(withExponent.c_str(), nullptr)) << withExponent;
+    ASSERT_EQ(parseDecimal(withExponent), std::strtod(withExponent.c_str(), nullptr))
+        << withExponent;
   }
 }
 
@@ -102,10 +106,17 @@ TEST(NumberTextTest, GeneralFormatMatchesTheCLibraryAcrossItsStyles) {
   for (int i = 0; i < 200000; ++i) {
     double value = std::pow(10.0, exponent(random));
     switch (random() % 4) {
-      case 0: value = std::round(value * 1e6) / 1e6; break;  // six-decimal results
-      case 1: value = std::nextafter(std::pow(10.0, static_cast<int>(random() % 22) - 6), 0.0); break;
-      case 2: value = std::pow(10.0, static_cast<int>(random() % 22) - 6); break;
-      default: break;
+      case 0:
+        value = std::round(value * 1e6) / 1e6;
+        break;  // six-decimal results
+      case 1:
+        value = std::nextafter(std::pow(10.0, static_cast<int>(random() % 22) - 6), 0.0);
+        break;
+      case 2:
+        value = std::pow(10.0, static_cast<int>(random() % 22) - 6);
+        break;
+      default:
+        break;
     }
     if (random() % 2) value = -value;
     ASSERT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;

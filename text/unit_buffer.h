@@ -56,9 +56,7 @@ class UnitBuffer {
   /// Changes the room to `capacity` units, keeping the first units.
   void reallocate(std::size_t capacity);
   /// True when `size` units would leave a large block mostly unused.
-  bool oversized(std::size_t size) const {
-    return capacity_ > KEPT_UNITS && size < capacity_ / 4;
-  }
+  bool oversized(std::size_t size) const { return capacity_ > KEPT_UNITS && size < capacity_ / 4; }
 
   char16_t* data_ = nullptr;
   std::size_t size_ = 0;

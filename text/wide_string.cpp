@@ -144,8 +144,8 @@ WideString WideString::substring(int from, int to) const {
     return WideString();
   }
   WideString result;
-  result.assignUnits(view().substr(static_cast<std::size_t>(from),
-                                   static_cast<std::size_t>(to - from)));
+  result.assignUnits(
+      view().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
   return result;
 }
 

@@ -61,14 +61,10 @@ TEST(WideStringTest, NumberText) {
     double value;
     const char* text;
   } cases[] = {
-      {3.0, "3.000000"},
-      {0.5, "0.500000"},
-      {-3.0, "-3.000000"},
-      {2.0 / 3.0, "0.666667"},
-      {1.0 / 3.0, "0.333333"},
-      {-2.5, "-2.500000"},
-      {-0.0000004, "-0.000000"},
-      {1e20, "100000000000000000000.000000"},
+      {3.0, "3.000000"},         {0.5, "0.500000"},
+      {-3.0, "-3.000000"},       {2.0 / 3.0, "0.666667"},
+      {1.0 / 3.0, "0.333333"},   {-2.5, "-2.500000"},
+      {-0.0000004, "-0.000000"}, {1e20, "100000000000000000000.000000"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(bytesOf(WideString(c.value)), c.text) << c.value;
@@ -84,10 +80,9 @@ TEST(WideStringTest, ToNumber) {
     const char* text;
     double value;
   } cases[] = {
-      {"12.5.3", 12.5}, {".", 0.0},       {"", 0.0},        {"-3.000000", -3.0},
-      {"007", 7.0},     {"1.5x", 1.5},    {"  42", 42.0},   {"+2", 2.0},
-      {"1e3", 1000.0},  {"1e", 1.0},      {"abc", 0.0},     {"-", 0.0},
-      {"0x10", 16.0},   {"-.5", -0.5},
+      {"12.5.3", 12.5}, {".", 0.0},     {"", 0.0},      {"-3.000000", -3.0}, {"007", 7.0},
+      {"1.5x", 1.5},    {"  42", 42.0}, {"+2", 2.0},    {"1e3", 1000.0},     {"1e", 1.0},
+      {"abc", 0.0},     {"-", 0.0},     {"0x10", 16.0}, {"-.5", -0.5},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WideString(c.text).toNumber(), c.value) << c.text;
@@ -121,8 +116,8 @@ TEST(WideStringTest, InsertAndErase) {
     int position;
     const char* expected;
   } cases[] = {
-      {"abc", true, 0, "Xabc"}, {"abc", true, 3, "abcX"}, {"", true, 0, "X"},
-      {"abc", true, 1, "aXbc"}, {"abc", false, 1, "ac"},  {"abc", false, 3, "abc"},
+      {"abc", true, 0, "Xabc"},  {"abc", true, 3, "abcX"}, {"", true, 0, "X"},
+      {"abc", true, 1, "aXbc"},  {"abc", false, 1, "ac"},  {"abc", false, 3, "abc"},
       {"abc", false, -1, "abc"},
   };
   for (const Case& c : cases) {
@@ -161,11 +156,8 @@ TEST(WideStringTest, ReplaceAllRescans) {
     const char* replacement;
     const char* expected;
   } cases[] = {
-      {"a{b{{c", "{", "(", "a(b((c"},
-      {"aab", "ab", "b", "b"},
-      {"++-", "+-", "-", "-"},
-      {"xyz", "q", "r", "xyz"},
-      {"abab", "ab", "", ""},
+      {"a{b{{c", "{", "(", "a(b((c"}, {"aab", "ab", "b", "b"}, {"++-", "+-", "-", "-"},
+      {"xyz", "q", "r", "xyz"},       {"abab", "ab", "", ""},
   };
   for (const Case& c : cases) {
     WideString text(c.text);
@@ -185,7 +177,8 @@ TEST(WideStringTest, RemoveAllRescans) {
       {"aabb", "ab", 0, ""},
       {"ab", "", 0, "ab"},
       {"a a a", " ", 2, "a aa"},
-      {"xaabb", "ab", 2, "x"},  // a removal may step back before the start
+      {"xaabb", "ab", 2, "x"},  // a removal may step back before the
+                                // start
       {"ab", "ab", 1, "ab"},
   };
   for (const Case& c : cases) {
@@ -220,7 +213,7 @@ TEST(WideStringTest, ReadLine) {
   EXPECT_EQ(bytesOf(first), "  12 + 3");
   EXPECT_EQ(readOne(in).length(), 0);
   EXPECT_EQ(bytesOf(readOne(in)), "last");  // CR before LF dropped
-  EXPECT_EQ(bytesOf(readOne(in)), "x\ry");   // CR inside stays
+  EXPECT_EQ(bytesOf(readOne(in)), "x\ry");  // CR inside stays
   EXPECT_EQ(bytesOf(readOne(in)), "end");
   EXPECT_FALSE(in.fail());
   WideString after("stale");
@@ -260,10 +253,12 @@ TEST(WideStringTest, ChangedTextIsReadAgain) {
       {"lower", [](WideString& s) { s.toLower(); }, "1.500000"},
       {"assign", [](WideString& s) { s.assign(WideString("4")); }, "4"},
       {"copy", [](WideString& s) { s = WideString("4.5"); }, "4.5"},
-      {"move", [](WideString& s) {
+      {"move",
+       [](WideString& s) {
          WideString other("-8");
          s = std::move(other);
-       }, "-8"},
+       },
+       "-8"},
       {"clear", [](WideString& s) { s.clear(); }, ""},
       {"bytes", [](WideString& s) { s.assignBytes("8", 1); }, "8"},
       {"units", [](WideString& s) { s.assignUnits(u"9.25"); }, "9.25"},

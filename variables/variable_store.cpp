@@ -4,9 +4,7 @@
 
 #include "text/number_text.h"
 
-Variable* VariableStore::find(const WideString& name) const {
-  return table_.find(name.view());
-}
+Variable* VariableStore::find(const WideString& name) const { return table_.find(name.view()); }
 
 void VariableStore::set(const WideString& name, double value) {
   if (Variable* node = find(name)) {

@@ -47,8 +47,13 @@ TEST(VariableStoreTest, ListingUsesFifteenSignificantDigits) {
   struct Case {
     double value;
     const char* text;
-  } cases[] = {{2.5, "2.5"}, {-1, "-1"}, {0.0000001, "1e-07"}, {0.1234567, "0.1234567"},
-               {1.0 / 3.0, "0.333333333333333"}, {1e15, "1e+15"}, {123456789012345.0, "123456789012345"}};
+  } cases[] = {{2.5, "2.5"},
+               {-1, "-1"},
+               {0.0000001, "1e-07"},
+               {0.1234567, "0.1234567"},
+               {1.0 / 3.0, "0.333333333333333"},
+               {1e15, "1e+15"},
+               {123456789012345.0, "123456789012345"}};
   for (const auto& c : cases) {
     VariableStore store;
     store.set(WideString("v"), c.value);
