@@ -120,18 +120,8 @@ def many_variables(workdir, count):
     """Writes `count` assignments to distinct names, then `count` uses;
     returns the script and the values the calculator must print."""
     path = os.path.join(workdir, f"manyvars-distinct-{count}.txt")
-    values = ["%d.%02d" % (1 + i % 97, 1 + (i * 7) % 98) for i in range(count)]
     names = ["zz" + letters(i, 5) for i in range(count)]
-    if not os.path.exists(path):
-        with open(path, "w") as f:
-            f.writelines(f"{n}={v}\n" for n, v in zip(names, values))
-            f.writelines(f"{n}*2\n" for n in names)
-            f.write("exit\n")
-    # An assignment prints its six-decimal value; a use enters with six
-    # decimals and its product is rounded to six decimals again.
-    printed = ["%.15g" % float("%f" % float(v)) for v in values]
-    printed += ["%.15g" % float("%f" % (float("%f" % float(v)) * 2)) for v in values]
-    return path, printed
+    return path, hash_flood.write_script(path, names)
 
 
 class Report:

@@ -18,7 +18,7 @@
 #      same bytes as for the same lines from a pipe.
 # Then the session at the terminal: Ctrl-C, a lasting history, Tab, Ctrl-Z
 # without job control, a typed trailing CR, the notice without libedit, and
-# the terminal's settings after SIGTERM and SIGHUP.
+# the terminal's settings after SIGINT, SIGTERM and SIGHUP.
 # Exits 77 (skipped) when tmux is not installed.
 set -u
 
@@ -281,11 +281,13 @@ notice() {
 }
 
 # A signal that ends the program while it reads a line leaves the terminal
-# as it found it. The program runs under a shell with job control, as from
-# a user's shell, so that the signal reaches only its own process group.
+# as it found it; SIGINT only gives up the line, and the session it lets
+# go on leaves the terminal as it found it too. The program runs under a
+# shell with job control, as from a user's shell, so that the signal
+# reaches only its own process group.
 settings_restored() {
   local signal name
-  for signal in TERM HUP; do
+  for signal in INT TERM HUP; do
     name=signalled_$signal
     start "$name" "bash -c 'set -m; before=\$(stty -g); $program; status=\$?;
       [ \"\$(stty -g)\" = \"\$before\" ] && echo settings kept; exit \$status'" || return 1
@@ -295,6 +297,11 @@ settings_restored() {
     shell_pid=$(tmux_ display-message -p -t "$name" '#{pane_pid}')
     # The pane's shell runs bash, which runs the program.
     kill -s "$signal" "$(pgrep -P "$(pgrep -P "$shell_pid")")" || return 1
+    if [ "$signal" = INT ]; then
+      prompts=2
+      wait_for "$name" prompt_waiting && editing "$name" || return 1
+      tmux_ send-keys -t "$name" -l exit && tmux_ send-keys -t "$name" Enter
+    fi
     wait_for "$name" ended && screen "$name" >"$work/$name.screen" || return 1
     has "$name" "settings kept" || return 1
   done
