@@ -11,23 +11,12 @@ scripts/install-deps ci || exit 1
 build=build
 cmake -S . -B "$build" >/dev/null && cmake --build "$build" -j2 --target zorvex >/dev/null || exit 1
 program=$PWD/$build/zorvex
+source tests/verdict.sh
 command -v strace >/dev/null || { echo "faults: strace is missing"; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-failed=0
-passed=0
-
-# verdict NAME PASSED DETAIL: counts a case; PASSED is 0 when it passed.
-verdict() {
-  if [ "$2" = 0 ]; then
-    passed=$((passed + 1))
-  else
-    echo "FAIL $1: $3"
-    failed=$((failed + 1))
-  fi
-}
 
 # Sums whose results are all different, so a lost, repeated or torn line
 # shows: line N is N+1 and prints N+1.
@@ -51,7 +40,6 @@ nth_read_of_stdin() {
 "$program" -q <sums >sums.expected 2>&1
 strace -o trace -e trace=read "$program" -q <sums >/dev/null 2>&1
 stdin_reads=$(grep -c '^read(0,' trace)
-first_read=$(nth_read_of_stdin trace 1)
 
 # A read error at the first and at a middle read of standard input: the
 # message, status 1, and exactly the results of the whole lines read
@@ -104,8 +92,8 @@ for error in ENOSPC:"No space left on device" EIO:"Input/output error"; do
 done
 
 # Exhausted memory: never a death by signal; every result computed is
-# written, then the message, status 1. Skipped under the sanitizers, whose
-# shadow memory alone exceeds the limits.
+# written, then the message, status 1. Only this optimised build can be
+# limited so: the sanitizers' shadow memory alone exceeds the limit.
 limit=300000
 # run_limited INPUT: the program under the memory limit, quiet.
 run_limited() {
