@@ -50,17 +50,17 @@ class InputBuffer : public std::streambuf {
   bool failed() const { return error_ != 0; }
   /// Returns what failed and why once reading has failed, or "".
   virtual std::string failure() const { return ""; }
-  /// Returns true when the last read was given up for an interrupt (the
+  /// Returns true when the last read was given up for Ctrl-C (the
   /// input then looks ended until read again), and forgets it.
-  bool takeInterrupted() {
-    const bool was = interrupted_;
-    interrupted_ = false;
+  bool takeGivenUp() {
+    const bool was = givenUp_;
+    givenUp_ = false;
     return was;
   }
 
  protected:
-  int error_ = 0;             // the errno of the failed read, or 0
-  bool interrupted_ = false;  // a read was given up for an interrupt
+  int error_ = 0;         // the errno of the failed read, or 0
+  bool givenUp_ = false;  // a read was given up for Ctrl-C
 };
 
 /// An output buffer that gathers what is written to it. Flushing a stream

@@ -46,7 +46,7 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
     return traits_type::to_int_type(*gptr());
   }
   long got = readBlock();
-  while (got == 0 && !interrupted_ && next_ != nullptr) {
+  while (got == 0 && !givenUp_ && next_ != nullptr) {
     // One file is done: the input goes on with the next one, if any.
     std::optional<InputFile> following = next_();
     if (!following) {
@@ -78,7 +78,7 @@ long FdInputBuffer::readBlock() {
     }
     if (errno == EINTR) {
       if (interrupt_ != nullptr && interrupt_()) {
-        interrupted_ = true;
+        givenUp_ = true;
         return 0;
       }
       continue;

@@ -3,11 +3,15 @@
 #include <errno.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <initializer_list>
 #include <string>
 #include <type_traits>
 
@@ -16,14 +20,91 @@
 #include <histedit.h>
 #endif
 
+#include "console/history_file.h"
 #include "console/interrupts.h"
 
 namespace {
 
 #ifdef ZORVEX_HAVE_LIBEDIT
 
-/// How many lines the history keeps for recall.
-constexpr int HISTORY_SIZE = 1000;
+/// Returns the screen row (from 0) that writing `shown` from the start of a
+/// row leaves the cursor on, on a screen `width` columns wide, laid out as
+/// the editor lays out a line: a tab to the next multiple of eight, another
+/// control character as two (^X), a line feed to the next row, every other
+/// character as one column, and a full row going on to the next.
+std::size_t rowAfter(std::string_view shown, std::size_t width) {
+  std::size_t row = 0;
+  std::size_t column = 0;
+  auto advance = [&](std::size_t columns) {
+    for (; columns > 0; --columns) {
+      if (++column >= width) {
+        column = 0;
+        ++row;
+      }
+    }
+  };
+  for (char c : shown) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '\n') {
+      column = 0;
+      ++row;
+    } else if (byte == '\t') {
+      advance(8 - column % 8);
+    } else if (byte < 0x20 || byte == 0x7f) {
+      advance(2);
+    } else if ((byte & 0xc0) != 0x80) {  // not the continuation of a character
+      advance(1);
+    }
+  }
+  return row;
+}
+
+/// How many lines the history keeps for recall: as many as its file.
+constexpr int HISTORY_SIZE = static_cast<int>(HistoryFile::CAPACITY);
+
+/// The keys bound on top of libedit's emacs bindings, as users of an
+/// emacs-style line expect them at the common terminals (xterm, screen,
+/// tmux, the Linux console each send their own sequences). ~/.editrc is
+/// read after them, so that a user can still bind every key otherwise.
+struct KeyBinding {
+  const char* keys;
+  const char* command;
+};
+constexpr KeyBinding KEY_BINDINGS[] = {
+    {"\033[1;5D", "ed-prev-word"},  // Ctrl-Left
+    {"\033[1;5C", "em-next-word"},  // Ctrl-Right
+    {"\033[5D", "ed-prev-word"},   {"\033[5C", "em-next-word"},
+    {"\033Od", "ed-prev-word"},    {"\033Oc", "em-next-word"},
+    {"\033[1;3D", "ed-prev-word"},  // Alt-Left
+    {"\033[1;3C", "em-next-word"},  // Alt-Right
+    {"\033b", "ed-prev-word"},      // Alt-b
+    {"\033f", "em-next-word"},      // Alt-f
+    {"\033[H", "ed-move-to-beg"},   // Home
+    {"\033OH", "ed-move-to-beg"},  {"\033[1~", "ed-move-to-beg"},
+    {"\033[7~", "ed-move-to-beg"}, {"\033[F", "ed-move-to-end"},  // End
+    {"\033OF", "ed-move-to-end"},  {"\033[4~", "ed-move-to-end"},
+    {"\033[8~", "ed-move-to-end"}, {"\033[3~", "ed-delete-next-char"},  // Delete
+    {"^U", "vi-kill-line-prev"},                                        // to the start of the line
+    {"^W", "ed-delete-prev-word"},  // the word before the cursor
+};
+
+/// The keys that, typed inside a reverse search (Ctrl-R), leave it and then
+/// act as they do outside it: each escape sequence is handed to the search
+/// as the control key with the same action, which the search takes as the
+/// end of the search and performs.
+struct SearchExit {
+  const char* sequence;  // after the escape
+  char key;
+};
+constexpr SearchExit SEARCH_EXITS[] = {
+    {"[A", 'P' - '@'}, {"OA", 'P' - '@'}, {"[B", 'N' - '@'},  {"OB", 'N' - '@'},
+    {"[C", 'F' - '@'}, {"OC", 'F' - '@'}, {"[D", 'B' - '@'},  {"OD", 'B' - '@'},
+    {"[H", 'A' - '@'}, {"OH", 'A' - '@'}, {"[1~", 'A' - '@'}, {"[7~", 'A' - '@'},
+    {"[F", 'E' - '@'}, {"OF", 'E' - '@'}, {"[4~", 'E' - '@'}, {"[8~", 'E' - '@'},
+};
+
+/// How long the rest of an escape sequence may take to arrive.
+constexpr int ESCAPE_WAIT_MS = 50;
 
 /// The libedit functions the editor calls. The library is loaded only when
 /// a terminal session asks for an editor, so that runs over pipes and files
@@ -40,6 +121,8 @@ struct Libedit {
   decltype(&::el_insertstr) insertstr;
   decltype(&::el_reset) reset;
   decltype(&::el_push) push;
+  decltype(&::el_resize) resize;
+  decltype(&::el_source) source;
   decltype(&::history_init) historyInit;
   decltype(&::history_end) historyEnd;
   decltype(&::history) history;
@@ -54,7 +137,12 @@ const Libedit* loadLibedit() {
   static const Libedit* const loaded = []() -> const Libedit* {
     // ZORVEX_LIBEDIT names another library file to load instead; the tests
     // point it at a missing file to see a terminal session without editing.
-    const char* named = std::getenv("ZORVEX_LIBEDIT");
+    // Set but empty, it names none. A program running with privileges it
+    // was given (setuid) never loads a library its caller names.
+    const char* named = secure_getenv("ZORVEX_LIBEDIT");
+    if (named != nullptr && *named == '\0') {
+      named = nullptr;
+    }
     void* library = dlopen(named != nullptr ? named : "libedit.so.2", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr && named == nullptr) {
       library = dlopen("libedit.so", RTLD_NOW | RTLD_LOCAL);
@@ -82,6 +170,8 @@ const Libedit* loadLibedit() {
     bind(api.insertstr, "el_insertstr");
     bind(api.reset, "el_reset");
     bind(api.push, "el_push");
+    bind(api.resize, "el_resize");
+    bind(api.source, "el_source");
     bind(api.historyInit, "history_init");
     bind(api.historyEnd, "history_end");
     bind(api.history, "history");
@@ -150,12 +240,25 @@ unsigned char endOrDeleteKey(EditLine* editLine, int) {
 /// Tab: completes the word before the cursor, see LibeditLineEditor.
 unsigned char completeKey(EditLine* editLine, int);
 
+/// Reads a key for libedit, see LibeditLineEditor::readKey.
+int readKeyFor(EditLine* editLine, wchar_t* key);
+
 /// The editor built on libedit, in its emacs key bindings. Its history is
 /// a list in memory; whoever keeps it in a file hands it the past lines.
+///
+/// libedit reads its keys through this editor (readKey), which is where the
+/// signals of the run are acted on, between two keys, when libedit's own
+/// state is whole: Ctrl-C gives up the line, Ctrl-Z stops the program, and
+/// a new window size redraws the line. libedit's own signal handling stays
+/// off: it passes signals on to the whole process group, and on a resize
+/// it keeps the cursor position of the old width in the display it has
+/// just made for the new one, so that the next character typed at the end
+/// of a long line is written past the end of a display row.
 class LibeditLineEditor : public LineEditor {
  public:
   LibeditLineEditor(const Libedit& libedit, std::FILE* in, std::FILE* out, std::FILE* err)
       : libedit_(libedit),
+        inFd_(fileno(in)),
         out_(out),
         locale_(typingLocale()),
         editLine_(nullptr),
@@ -175,15 +278,19 @@ class LibeditLineEditor : public LineEditor {
     libedit_.set(editLine_, EL_CLIENTDATA, this);
     libedit_.set(editLine_, EL_PROMPT, &LibeditLineEditor::promptOf);
     libedit_.set(editLine_, EL_EDITOR, "emacs");
-    // Lets libedit put the terminal back in order before a signal such as
-    // Ctrl-C ends the program in the middle of a line.
-    libedit_.set(editLine_, EL_SIGNAL, 1);
+    libedit_.set(editLine_, EL_SIGNAL, 0);
+    libedit_.set(editLine_, EL_GETCFN, &readKeyFor);
     libedit_.set(editLine_, EL_HIST, libedit_.history, history_);
     libedit_.set(editLine_, EL_ADDFN, "zorvex-end-or-delete",
                  "End of input on an empty line, else delete", &endOrDeleteKey);
     libedit_.set(editLine_, EL_BIND, "^D", "zorvex-end-or-delete", nullptr);
     libedit_.set(editLine_, EL_ADDFN, "zorvex-complete", "Complete a name", &completeKey);
     libedit_.set(editLine_, EL_BIND, "^I", "zorvex-complete", nullptr);
+    for (const KeyBinding& binding : KEY_BINDINGS) {
+      libedit_.set(editLine_, EL_BIND, binding.keys, binding.command, nullptr);
+    }
+    // The user's own bindings, from $EDITRC or ~/.editrc when there is one.
+    libedit_.source(editLine_, nullptr);
   }
 
   ~LibeditLineEditor() override {
@@ -204,36 +311,41 @@ class LibeditLineEditor : public LineEditor {
   /// Returns true when libedit could set up the editor and its history.
   bool ready() const { return editLine_ != nullptr && history_ != nullptr; }
 
-  bool readLine(const char* prompt, WideString& line) override {
+  ReadResult readLine(const char* prompt, WideString& line) override {
     prompt_ = prompt;
     line.clear();
+    // A resize or an interrupt that came before this read is not meant for
+    // it (libedit takes the window's size as each read starts); a stop is
+    // made now.
+    takeInterrupt();
+    takeResize();
+    if (takeStop() && signals_ != nullptr) {
+      signals_->stop();
+    }
+    takeContinue();
     std::string bytes;
-    takeInterrupt();  // one that came before this read is not meant for it
     for (;;) {
       ScopedLocale typing(locale_);
+      outcome_ = Outcome::READING;
+      pending_.clear();
+      decoding_ = std::mbstate_t{};
+      columns_ = screenWidth();
       int count = 0;
-      errno = 0;
       const char* text = libedit_.gets(editLine_, &count);
-      if (text != nullptr && count > 0) {
-        bytes.assign(text, static_cast<std::size_t>(count));
-        break;
+      if (outcome_ == Outcome::FAILED) {
+        return ReadResult::FAILED;
       }
-      if (errno != EINTR) {
-        return false;  // the end of input, or a terminal that cannot be read
+      if (outcome_ == Outcome::INTERRUPTED) {
+        // Ctrl-C gave up the line typed so far; readKey has left the
+        // cursor below it, where the fresh prompt starts.
+        libedit_.reset(editLine_);
+        continue;
       }
-      // Ctrl-C gives up the line typed so far. Any other signal, such as
-      // a stop where there is no job control to stop the program, only
-      // interrupted the read: what was typed is typed again for the user.
-      // Either way the prompt starts afresh on a line of its own.
-      const LineInfo* info = libedit_.line(editLine_);
-      const std::string typed(info->buffer,
-                              static_cast<std::size_t>(info->lastchar - info->buffer));
-      libedit_.reset(editLine_);
-      std::fputs("\n", out_);
-      std::fflush(out_);
-      if (!takeInterrupt() && !typed.empty()) {
-        libedit_.push(editLine_, typed.c_str());
+      if (text == nullptr || count <= 0) {
+        return ReadResult::END;  // Ctrl-D, or the terminal was hung up
       }
+      bytes.assign(text, static_cast<std::size_t>(count));
+      break;
     }
     // The line end is not part of the line, as in reading from a stream.
     if (!bytes.empty() && bytes.back() == '\n') {
@@ -250,7 +362,11 @@ class LibeditLineEditor : public LineEditor {
         entered_(bytes);
       }
     }
-    return true;
+    return ReadResult::LINE;
+  }
+
+  std::string failure() const override {
+    return std::string("read error: ") + std::strerror(readError_);
   }
 
   void addHistory(const std::string& line) override {
@@ -258,10 +374,43 @@ class LibeditLineEditor : public LineEditor {
     libedit_.history(history_, &event, H_ENTER, line.c_str());
   }
 
+  /// Gives libedit the next key typed, decoded in the typing locale: 1 with
+  /// the key, 0 at the end of input, or -1 when the line is given up (for
+  /// Ctrl-C, or a terminal that cannot be read).
+  int readKey(wchar_t* key) {
+    for (;;) {
+      const int byte = nextByte(-1);
+      if (byte == END_OF_INPUT) {
+        return 0;
+      }
+      if (byte < 0) {
+        errno = outcome_ == Outcome::FAILED ? readError_ : EINTR;
+        return -1;
+      }
+      if (byte == '\033' && inSearch()) {
+        if (const char exit = searchExit(); exit != '\0') {
+          *key = static_cast<wchar_t>(exit);
+          return 1;
+        }
+      }
+      const char c = static_cast<char>(byte);
+      const std::size_t decoded = std::mbrtowc(key, &c, 1, &decoding_);
+      if (decoded == static_cast<std::size_t>(-2)) {
+        continue;  // a character of several bytes, not whole yet
+      }
+      if (decoded == static_cast<std::size_t>(-1)) {
+        decoding_ = std::mbstate_t{};  // no character: dropped
+        continue;
+      }
+      return 1;
+    }
+  }
+
   /// Tab: completes the word of letters before the cursor as far as its
-  /// matches agree; when they agree no further, lists them below the line.
-  /// With no word before the cursor, a tab is typed, since blanks and tabs
-  /// may stand anywhere in an expression.
+  /// matches agree; when they agree no further, lists them below the line
+  /// (asking first when there are many). With no word before the cursor,
+  /// a tab is typed, since blanks and tabs may stand anywhere in an
+  /// expression.
   unsigned char completeWord() {
     const LineInfo* info = libedit_.line(editLine_);
     const std::string_view text(info->buffer,
@@ -281,13 +430,216 @@ class LibeditLineEditor : public LineEditor {
     if (completion.matches.size() < 2) {
       return CC_ERROR;  // nothing to complete it to, or it is whole already
     }
-    std::fputs("\n", out_);
-    std::fputs(listInColumns(completion.matches, screenWidth()).c_str(), out_);
+    moveBelowLine();
+    if (completion.matches.size() > MATCHES_WITHOUT_ASKING) {
+      std::fprintf(out_, "Show all %zu matches? (y or n) ", completion.matches.size());
+      std::fflush(out_);
+      const int answer = nextByte(-1);
+      std::fputs("\r\n", out_);
+      if (answer != 'y' && answer != 'Y') {
+        std::fflush(out_);
+        return CC_REDISPLAY;
+      }
+    }
+    const std::string listing = listInColumns(completion.matches, screenWidth());
+    for (char c : listing) {
+      // Written in the editor's terminal mode, where a line feed alone
+      // would not return to the first column.
+      std::fputs(c == '\n' ? "\r\n" : std::string(1, c).c_str(), out_);
+    }
     std::fflush(out_);
     return CC_REDISPLAY;
   }
 
  private:
+  /// What the read in progress has come to.
+  enum class Outcome { READING, INTERRUPTED, FAILED };
+  /// What nextByte returns besides a byte.
+  static constexpr int GIVEN_UP = -1;      // the line is given up (outcome_ says why)
+  static constexpr int END_OF_INPUT = -2;  // the terminal has nothing more
+  static constexpr int NO_BYTE = -3;       // none came in the time given
+
+  /// Returns the next byte typed, waiting at most `waitMs` milliseconds
+  /// (for ever when negative). While it waits, it acts on the signals that
+  /// come: Ctrl-C gives the line up (GIVEN_UP), Ctrl-Z stops the program,
+  /// a continue or a new window size redraws the line.
+  int nextByte(int waitMs) {
+    if (outcome_ != Outcome::READING) {
+      return GIVEN_UP;
+    }
+    if (!pending_.empty()) {
+      const auto byte = static_cast<unsigned char>(pending_.front());
+      pending_.erase(0, 1);
+      return byte;
+    }
+    for (;;) {
+      // The signals are blocked from the look at their notes until the
+      // wait begins, so that none comes in between unnoticed.
+      sigset_t noted;
+      sigset_t previous;
+      sigemptyset(&noted);
+      for (int signal : {SIGINT, SIGWINCH, SIGTSTP, SIGCONT}) {
+        sigaddset(&noted, signal);
+      }
+      sigprocmask(SIG_BLOCK, &noted, &previous);
+      if (waitMs < 0 && actOnSignals()) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (outcome_ != Outcome::READING) {
+          return GIVEN_UP;
+        }
+        continue;
+      }
+      // In the background a read fails at once (or stops the program),
+      // while waiting for input would wait for ever.
+      if (tcgetpgrp(inFd_) == getpgrp()) {
+        pollfd ready{inFd_, POLLIN, 0};
+        timespec limit{waitMs / 1000, (waitMs % 1000) * 1000000L};
+        const int got = ppoll(&ready, 1, waitMs < 0 ? nullptr : &limit, &previous);
+        if (got <= 0) {
+          sigprocmask(SIG_SETMASK, &previous, nullptr);
+          if (waitMs >= 0) {
+            return NO_BYTE;
+          }
+          continue;  // a signal came: acted on above
+        }
+      }
+      sigprocmask(SIG_SETMASK, &previous, nullptr);
+      unsigned char byte = 0;
+      const ssize_t got = read(inFd_, &byte, 1);
+      if (got == 1) {
+        return byte;
+      }
+      if (got == 0) {
+        return END_OF_INPUT;
+      }
+      if (errno == EINTR || errno == EAGAIN) {
+        if (waitMs >= 0) {
+          return NO_BYTE;
+        }
+        continue;
+      }
+      if (errno == EIO && hungUp()) {
+        return END_OF_INPUT;
+      }
+      readError_ = errno;
+      outcome_ = Outcome::FAILED;
+      return GIVEN_UP;
+    }
+  }
+
+  /// Acts on the signals noted since the last look; returns true when
+  /// there was any.
+  bool actOnSignals() {
+    if (takeInterrupt()) {
+      moveBelowLine();
+      outcome_ = Outcome::INTERRUPTED;
+      return true;
+    }
+    bool acted = false;
+    if (takeStop() && signals_ != nullptr) {
+      // Whatever the shell writes about the stop goes below the line, and
+      // the line is drawn afresh below that once the program goes on
+      // (at once where there is no job control).
+      moveBelowLine();
+      signals_->stop();
+      takeContinue();
+      libedit_.set(editLine_, EL_REFRESH);
+      acted = true;
+    }
+    if (takeContinue()) {
+      // Back from a stop: the shell has written on the screen meanwhile,
+      // so the line is drawn afresh where the cursor is.
+      libedit_.set(editLine_, EL_REFRESH);
+      acted = true;
+    }
+    if (takeResize()) {
+      redrawForNewSize();
+      acted = true;
+    }
+    return acted;
+  }
+
+  /// Draws the line again for the window's new size: back to where the
+  /// prompt starts as the old width laid it out, the screen cleared from
+  /// there, then libedit's display remade for the new size and, before
+  /// anything else uses it, cleared and redrawn from the prompt's start.
+  void redrawForNewSize() {
+    const std::size_t oldColumns = columns_;
+    columns_ = screenWidth();
+    const std::size_t rowsUp = rowAfter(shownBeforeCursor(), oldColumns);
+    std::fputs("\r", out_);
+    if (rowsUp > 0) {
+      std::fprintf(out_, "\033[%zuA", rowsUp);
+    }
+    std::fputs("\033[J", out_);
+    std::fflush(out_);
+    libedit_.resize(editLine_);
+    libedit_.set(editLine_, EL_REFRESH);
+  }
+
+  /// Moves the cursor to the start of the row below the whole line, so
+  /// that what is written next (a listing, a fresh prompt) leaves every
+  /// row of a line that wraps in place.
+  void moveBelowLine() {
+    const LineInfo* info = libedit_.line(editLine_);
+    const std::string whole =
+        prompt_ +
+        std::string(info->buffer, static_cast<std::size_t>(info->lastchar - info->buffer));
+    const std::size_t below =
+        rowAfter(whole, columns_) - rowAfter(shownBeforeCursor(), columns_) + 1;
+    std::fputs("\r", out_);
+    for (std::size_t row = 0; row < below; ++row) {
+      std::fputs("\n", out_);
+    }
+    std::fflush(out_);
+  }
+
+  /// The prompt and the line up to the cursor, as shown.
+  std::string shownBeforeCursor() const {
+    const LineInfo* info = libedit_.line(editLine_);
+    return prompt_ +
+           std::string(info->buffer, static_cast<std::size_t>(info->cursor - info->buffer));
+  }
+
+  /// Returns true while a reverse search (Ctrl-R) waits for a key: libedit
+  /// shows the search below the line, after a line feed that no line can
+  /// hold otherwise.
+  bool inSearch() const {
+    const LineInfo* info = libedit_.line(editLine_);
+    return std::memchr(info->buffer, '\n',
+                       static_cast<std::size_t>(info->lastchar - info->buffer)) != nullptr;
+  }
+
+  /// After an escape typed in a search: returns the control key that ends
+  /// the search and does what the escape sequence that follows does, or
+  /// '\0' (the bytes read then come next) when there is none.
+  char searchExit() {
+    std::string sequence;
+    while (sequence.size() < 4) {
+      const int byte = nextByte(ESCAPE_WAIT_MS);
+      if (byte < 0) {
+        break;
+      }
+      sequence.push_back(static_cast<char>(byte));
+      if (sequence.size() >= 2 && byte >= 0x40 && byte <= 0x7e) {
+        break;  // the final byte of a sequence
+      }
+    }
+    for (const SearchExit& exit : SEARCH_EXITS) {
+      if (sequence == exit.sequence) {
+        return exit.key;
+      }
+    }
+    pending_.insert(0, sequence);
+    return '\0';
+  }
+
+  /// Returns true when the terminal has been hung up.
+  bool hungUp() const {
+    pollfd state{inFd_, POLLIN, 0};
+    return poll(&state, 1, 0) > 0 && (state.revents & POLLHUP) != 0;
+  }
+
   std::size_t screenWidth() const {
     winsize size{};
     if (ioctl(fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
@@ -303,12 +655,24 @@ class LibeditLineEditor : public LineEditor {
   }
 
   const Libedit& libedit_;
+  int inFd_;
   std::FILE* out_;
   locale_t locale_;
   EditLine* editLine_;
   History* history_;
   std::string prompt_;
+  Outcome outcome_ = Outcome::READING;
+  int readError_ = 0;
+  std::string pending_;  // bytes read ahead that come before any new one
+  std::mbstate_t decoding_{};
+  std::size_t columns_ = 80;  // the width the line is laid out in
 };
+
+int readKeyFor(EditLine* editLine, wchar_t* key) {
+  void* self = nullptr;
+  loadLibedit()->get(editLine, EL_CLIENTDATA, &self);
+  return static_cast<LibeditLineEditor*>(self)->readKey(key);
+}
 
 unsigned char completeKey(EditLine* editLine, int) {
   void* self = nullptr;

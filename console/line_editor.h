@@ -8,7 +8,10 @@
 #include <string_view>
 
 #include "console/completion.h"
+#include "console/console_io.h"
 #include "text/wide_string.h"
+
+class TerminalSignals;
 
 /// Reads input lines at a terminal with editing and a history of the run.
 /// Unlike a plain stream it shows the prompt itself, since it redraws the
@@ -18,9 +21,12 @@ class LineEditor {
   virtual ~LineEditor() = default;
 
   /// Shows `prompt`, lets the user edit one line and fills `line` with it,
-  /// without the line end. Returns false at end of input (Ctrl-D on an
-  /// empty line, or a terminal that can no longer be read).
-  virtual bool readLine(const char* prompt, WideString& line) = 0;
+  /// without the line end. Returns LINE, END at the end of input (Ctrl-D on
+  /// an empty line, or a terminal that was hung up), or FAILED when the
+  /// terminal could not be read.
+  virtual ReadResult readLine(const char* prompt, WideString& line) = 0;
+  /// Returns "read error: REASON" after FAILED, or "".
+  virtual std::string failure() const { return ""; }
   /// Adds `line` to the lines the up arrow brings back, as if it was typed.
   virtual void addHistory(const std::string& line) { (void)line; }
 
@@ -28,10 +34,16 @@ class LineEditor {
   void onEntered(std::function<void(std::string_view)> entered) { entered_ = std::move(entered); }
   /// From now on Tab completes the words that `words` returns at the time.
   void completeFrom(std::function<CompletionWords()> words) { words_ = std::move(words); }
+  /// From now on Ctrl-Z stops the program through `signals`.
+  void stopThrough(TerminalSignals* signals) { signals_ = signals; }
+
+  /// More matches than this are listed only when the user asks for them.
+  static constexpr std::size_t MATCHES_WITHOUT_ASKING = 100;
 
  protected:
   std::function<void(std::string_view)> entered_;
   std::function<CompletionWords()> words_;
+  TerminalSignals* signals_ = nullptr;
 };
 
 /// Returns an editor over the given terminal streams, or nullptr when the

@@ -163,7 +163,7 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
     for (std::size_t i = 0; i < c.keys.size(); ++i) {
       std::thread typist([&] { terminal.type(c.keys[i]); });
       WideString line("left over");
-      const bool got = editor->readLine("> ", line);
+      const bool got = editor->readLine("> ", line) == ReadResult::LINE;
       typist.join();
       if (c.lines[i].has_value()) {
         EXPECT_TRUE(got) << c.what << ", line " << i;
@@ -190,7 +190,7 @@ TEST(LineEditorTest, HangUpEndsTheInput) {
     terminal.closeMaster();
   });
   WideString line;
-  EXPECT_FALSE(editor->readLine("> ", line));
+  EXPECT_EQ(editor->readLine("> ", line), ReadResult::END);
   hangUp.join();
 }
 
@@ -201,7 +201,7 @@ class ScriptedEditor : public LineEditor {
   ScriptedEditor(std::vector<std::string> lines, int outputReader)
       : lines_(std::move(lines)), outputReader_(outputReader) {}
 
-  bool readLine(const char* prompt, WideString& line) override {
+  ReadResult readLine(const char* prompt, WideString& line) override {
     prompts.emplace_back(prompt);
     char buffer[4096];
     ssize_t got;
@@ -211,11 +211,11 @@ class ScriptedEditor : public LineEditor {
     seenAtEachRead.push_back(delivered);
     line.clear();
     if (next_ == lines_.size()) {
-      return false;
+      return ReadResult::END;
     }
     line = WideString::fromBytes(lines_[next_].data(), lines_[next_].size());
     ++next_;
-    return true;
+    return ReadResult::LINE;
   }
 
   std::vector<std::string> prompts;

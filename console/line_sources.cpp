@@ -35,7 +35,7 @@ ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line)
       line.clear();
       return ReadResult::FAILED;
     }
-    if (input_.takeInterrupted()) {
+    if (input_.takeGivenUp()) {
       // Ctrl-C: the terminal has dropped the line being typed; what part of
       // it had reached us goes too, and the fresh prompt gets its own line.
       line.clear();
@@ -79,11 +79,11 @@ ReadResult EditorLineSource::readLine(std::string_view prompt, WideString& line)
   if (!output_.push()) {
     return ReadResult::END;
   }
-  if (editor_.readLine(std::string(prompt).c_str(), line)) {
-    return ReadResult::LINE;
-  }
-  return endAtTerminal(output_);
+  const ReadResult read = editor_.readLine(std::string(prompt).c_str(), line);
+  return read == ReadResult::END ? endAtTerminal(output_) : read;
 }
+
+std::string EditorLineSource::failure() const { return editor_.failure(); }
 
 ReadResult ExpressionLineSource::readLine(std::string_view, WideString& line) {
   if (next_ == expressions_.size()) {

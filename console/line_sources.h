@@ -41,6 +41,7 @@ class EditorLineSource : public LineSource {
   EditorLineSource(LineEditor& editor, OutputBuffer& output);
 
   ReadResult readLine(std::string_view prompt, WideString& line) override;
+  std::string failure() const override;
   void follow(const VariableStore& variables) override { variables_ = &variables; }
 
  private:

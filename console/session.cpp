@@ -1,0 +1,101 @@
+#include "console/session.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "console/console.h"
+#include "console/fd_streams.h"
+#include "console/history_file.h"
+#include "console/input_files.h"
+#include "console/interrupts.h"
+#include "console/line_editor.h"
+#include "console/line_sources.h"
+#include "console/messages.h"
+#include "console/options.h"
+
+namespace {
+
+/// The expressions of the command line, each value alone on its line.
+int runExpressions(const Options& options, OutputBuffer& out, OutputBuffer& err) {
+  ExpressionLineSource lines(options.expressions);
+  return runConsole(lines, out, err, {false, "", "", true});
+}
+
+/// Reads the FILE operands in order as one input, as a quiet run does.
+int runFiles(const Options& options, OutputBuffer& out, OutputBuffer& err) {
+  InputFiles files(options.files, err);
+  FdInputBuffer input(InputFile{-1, "", false}, [&files] { return files.next(); });
+  StreamLineSource lines(input, out);
+  const int status = runConsole(lines, out, err, {false, "", "= ", false});
+  return status == EXIT_OK && files.anyFailed() ? EXIT_FAILED : status;
+}
+
+/// The dialogue a person types at a terminal: edited, with a lasting
+/// history, when libedit can be loaded; read plainly otherwise. Either way
+/// Ctrl-C gives up the line typed and the session goes on.
+int runTerminal(FdInputBuffer& input, OutputBuffer& out, OutputBuffer& err,
+                const ConsoleStyle& style) {
+  std::string unavailable;
+  std::unique_ptr<LineEditor> editor = makeTerminalLineEditor(unavailable);
+  // Declared after the editor, so that it is ended first: the handlers go
+  // once the editor has handed the terminal back in its own modes.
+  TerminalSignals signals(STDIN_FILENO, /*editing=*/editor != nullptr);
+  if (editor == nullptr) {
+    if (!unavailable.empty()) {
+      reportFailure(err, LINE_EDITING_UNAVAILABLE, unavailable);
+    }
+    input.stopOnInterrupt(&takeInterrupt);
+    StreamLineSource lines(input, out, /*terminal=*/true);
+    return runConsole(lines, out, err, style);
+  }
+  editor->stopThrough(&signals);
+  HistoryFile history(HistoryFile::pathFromEnvironment(), err);
+  for (const std::string& line : history.load()) {
+    editor->addHistory(line);
+  }
+  editor->onEntered([&history](std::string_view line) { history.append(line); });
+  EditorLineSource lines(*editor, out);
+  return runConsole(lines, out, err, style);
+}
+
+}  // namespace
+
+LineOrigin lineOrigin(const Options& options, bool atTerminal) {
+  if (!options.expressions.empty()) {
+    return LineOrigin::EXPRESSIONS;
+  }
+  if (!options.files.empty()) {
+    return LineOrigin::FILES;
+  }
+  return atTerminal ? LineOrigin::TERMINAL : LineOrigin::STANDARD_STREAM;
+}
+
+int runSession(const Options& options, OutputBuffer& out, OutputBuffer& err) {
+  const LineOrigin origin = lineOrigin(options, atTerminal());
+  if (origin == LineOrigin::EXPRESSIONS) {
+    return runExpressions(options, out, err);
+  }
+  if (origin == LineOrigin::FILES) {
+    return runFiles(options, out, err);
+  }
+  if (readsOwnOutput(STDIN_FILENO)) {
+    reportFailure(err, INPUT_IS_OUTPUT);
+    return EXIT_FAILED;
+  }
+  ConsoleStyle style;
+  if (options.quiet) {
+    style.banner = false;
+    style.prompt = "";
+  }
+  FdInputBuffer input(InputFile{STDIN_FILENO, "", false});
+  // Only a person at a terminal edits lines, interrupts them and keeps a
+  // history; a pipe or a file gets the plain dialogue, byte for byte, and
+  // pays nothing for what it does not use.
+  if (origin == LineOrigin::TERMINAL) {
+    return runTerminal(input, out, err, style);
+  }
+  StreamLineSource lines(input, out);
+  return runConsole(lines, out, err, style);
+}
