@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -559,14 +560,18 @@ class LibeditLineEditor : public LineEditor {
     return acted;
   }
 
-  /// Draws the line again for the window's new size: back to where the
-  /// prompt starts as the old width laid it out, the screen cleared from
-  /// there, then libedit's display remade for the new size and, before
-  /// anything else uses it, cleared and redrawn from the prompt's start.
+  /// Draws the line again for the window's new size: back to the row the
+  /// prompt starts on, the screen cleared from there, then libedit's
+  /// display remade for the new size and, before anything else uses it,
+  /// cleared and redrawn from the prompt's start. Some terminals lay the
+  /// rows of a wrapped line out again for the new width and some keep
+  /// them; of the two row counts the smaller is climbed, which at worst
+  /// leaves a row of the old line in view and never clears what was above.
   void redrawForNewSize() {
     const std::size_t oldColumns = columns_;
     columns_ = screenWidth();
-    const std::size_t rowsUp = rowAfter(shownBeforeCursor(), oldColumns);
+    const std::string shown = shownBeforeCursor();
+    const std::size_t rowsUp = std::min(rowAfter(shown, oldColumns), rowAfter(shown, columns_));
     std::fputs("\r", out_);
     if (rowsUp > 0) {
       std::fprintf(out_, "\033[%zuA", rowsUp);

@@ -110,8 +110,9 @@ showing() { [ "$(tail -n 1)" = "$shown" ]; }
 # after the next prompt has appeared (and, when EDITS is yes, the editor
 # has taken the terminal). A step "type:TEXT" types TEXT literally and
 # presses Enter; a step "keys:LIST" sends the tmux key names in LIST.
-# Two steps wait for no prompt: "show:TEXT" waits until the last line is
-# TEXT, and "now:LIST" sends the keys in LIST at once.
+# Three steps wait for no prompt: "show:TEXT" waits until the last line is
+# TEXT, "until:TEST" until the function TEST succeeds on the screen (as in
+# wait_for), and "now:LIST" sends the keys in LIST at once.
 dialogue() {
   local name=$1 command=$2 edits=$3
   shift 3
@@ -121,10 +122,11 @@ dialogue() {
   for step in "$@"; do
     case $step in
       show:*) shown=${step#show:} && wait_for "$name" showing || return 1 ;;
+      until:*) wait_for "$name" "${step#until:}" || return 1 ;;
       # shellcheck disable=SC2086  # a key list is several words
       now:*) tmux_ send-keys -t "$name" ${step#now:} ;;
     esac
-    case $step in show:* | now:*) continue ;; esac
+    case $step in show:* | until:* | now:*) continue ;; esac
     wait_for "$name" prompt_waiting || return 1
     if [ "$edits" = yes ]; then
       editing "$name" || return 1
@@ -307,6 +309,180 @@ settings_restored() {
   done
 }
 
+# ---- Signals, resizes, read failures and keys of the editing terminal ----
+
+# pane_program NAME: the pid of the program two shells below the pane's own
+# (the pane's shell runs a shell that runs the program).
+pane_program() {
+  pgrep -P "$(pgrep -P "$(tmux_ display-message -p -t "$1" '#{pane_pid}')")"
+}
+
+# A signal that ends the program ends it alone: the shell that ran it goes
+# on and sees the status 128+n.
+parent_survives() {
+  local signal status name
+  for signal in TERM:143 HUP:129; do
+    status=${signal#*:} signal=${signal%:*} name=parent_$signal
+    start "$name" "sh -c '$program; echo inner rc=\$?'" || return 1
+    prompts=1
+    wait_for "$name" prompt_waiting && editing "$name" || return 1
+    kill -s "$signal" "$(pane_program "$name")" || return 1
+    wait_for "$name" ended && screen "$name" >"$work/$name.screen" || return 1
+    has "$name" "inner rc=$status" "[ended with status 0]" || return 1
+  done
+}
+
+# Twenty resizes while a line of 200 characters (80 tokens) is typed: the session goes
+# on, evaluates the whole line, and memcheck finds nothing.
+resized_long_line() {
+  if ! command -v valgrind >/dev/null 2>&1; then
+    echo "terminal_test: valgrind is not installed; the resizes are not checked"
+    return 0
+  fi
+  start resized "valgrind -q --error-exitcode=99 --log-file=$work/resized.valgrind $program" ||
+    return 1
+  prompts=1
+  wait_for resized prompt_waiting && editing resized || return 1
+  local round width
+  for round in $(seq 20); do
+    tmux_ send-keys -t resized -l "1111+1111+" || return 1
+    width=$((round % 2 == 1 ? 40 : 80))
+    sleep 0.2
+    tmux_ resize-window -t resized -x "$width" || return 1
+    sleep 0.2
+  done
+  tmux_ send-keys -t resized -l "0" && tmux_ send-keys -t resized Enter || return 1
+  prompts=2
+  wait_for resized prompt_waiting && editing resized || return 1
+  tmux_ send-keys -t resized -l "exit" && tmux_ send-keys -t resized Enter || return 1
+  wait_for resized ended && screen resized >"$work/resized.screen" || return 1
+  if ! has resized "= 44440" "[ended with status 0]"; then
+    cat "$work/resized.valgrind"
+    return 1
+  fi
+}
+
+# A resize at the prompt leaves the next key to the user: Ctrl-D still ends.
+resize_then_ctrl_d() {
+  start resize_eof "$program" || return 1
+  prompts=1
+  wait_for resize_eof prompt_waiting && editing resize_eof || return 1
+  tmux_ resize-window -t resize_eof -x 60 && sleep 0.3 && tmux_ send-keys -t resize_eof C-d ||
+    return 1
+  wait_for resize_eof ended && screen resize_eof >"$work/resize_eof.screen" &&
+    has resize_eof "[ended with status 0]"
+}
+
+# A terminal that cannot be read (a background job that may not read it)
+# is reported as at a plain terminal: one line and status 1.
+read_failure() {
+  start unreadable "bash -c 'set -m; trap \"\" TTIN TTOU; $program 2>$work/unreadable.err &
+    wait \$!; echo background rc=\$?'" || return 1
+  wait_for unreadable ended && screen unreadable >"$work/unreadable.screen" || return 1
+  has unreadable "background rc=1" || return 1
+  if [ "$(cat "$work/unreadable.err")" != "zorvex: read error: Input/output error" ]; then
+    echo "terminal_test: unreadable terminal: standard error was:"
+    cat "$work/unreadable.err"
+    return 1
+  fi
+}
+
+# Home and End, and moving by words with Ctrl and Alt, under the common
+# terminal types; each line is typed and then edited in the middle.
+keys_by_terminal() {
+  local term
+  for term in xterm xterm-256color screen tmux-256color linux; do
+    dialogue "keys_$term" "TERM=$term $program" yes "keys:2 3 Home 1 End 4 Enter" \
+      "keys:1 1 + 2 2 C-Left 3 Enter" "keys:1 1 + 2 2 Home C-Right 0 Enter" \
+      "keys:1 1 + 2 2 M-b 3 Enter" "keys:1 1 + 2 2 Home M-f 0 Enter" "type:exit" &&
+      has "keys_$term" "> 1234" "= 1234" "> 11+322" "= 333" "> 110+22" "= 132" || return 1
+  done
+}
+
+# Ctrl-U cuts to the start of the line, Ctrl-W the word before the cursor;
+# an arrow key ends a reverse search and then moves; ~/.editrc is read.
+line_keys() {
+  mkdir -p "$work/home" && printf 'bind -s ^T 6*7\n' >"$work/home/.editrc" || return 1
+  dialogue line_keys "env -u EDITRC HOME=$work/home $program" yes \
+    "keys:1 2 + 3 4 Left Left C-u 5 Enter" "keys:1 2 + 3 4 C-w 5 Enter" "type:7*6" \
+    "keys:C-r 7 * Left Enter" "keys:C-r 7 * Right Enter" "keys:C-t Enter" "type:exit" &&
+    has line_keys "> 534" "= 534" "> 12+5" "= 17" "> 6*7" "= 42" || return 1
+  if [ "$(grep -c '^= 42$' "$work/line_keys.screen")" != 4 ] ||
+    grep -q '\[[CD]' "$work/line_keys.screen"; then
+    echo "terminal_test: line_keys: a search or the rebound key went wrong:"
+    sed 's/^/  | /' "$work/line_keys.screen"
+    return 1
+  fi
+}
+
+# The rows a line of the editor takes in the pane, the prompt included.
+rows_of() { printf '> %s\n' "$1" | fold -w 80; }
+# long_line_shown: the last row of $long is the last line of the screen.
+long_line_shown() { [ "$(tail -n 1)" = "$(rows_of "$long" | tail -n 1)" ]; }
+# Its keys, for tmux: one key name per character.
+keys_of() { printf '%s' "$1" | sed 's/./& /g'; }
+
+# After Ctrl-C and after a listing of matches, with the cursor on the first
+# row of a line that wraps, every row of the line stays on the screen and
+# the listing and the fresh prompt come below it.
+below_wrapped_line() {
+  long=$(printf '1+%.0s' $(seq 50))
+  dialogue wrapped_interrupt "$program" yes "keys:$(keys_of "$long") Home" "until:long_line_shown" \
+    "now:C-c" "type:exit" || return 1
+  local expected
+  expected=$({ rows_of "$long"; echo "> exit"; } | tr '\n' '|')
+  if ! tr '\n' '|' <"$work/wrapped_interrupt.screen" | grep -qF -- "$expected"; then
+    echo "terminal_test: Ctrl-C on a wrapped line: the screen is:"
+    sed 's/^/  | /' "$work/wrapped_interrupt.screen"
+    return 1
+  fi
+  long="s$(printf '+1%.0s' $(seq 50))"
+  dialogue wrapped_listing "$program" yes "keys:$(keys_of "$long") Home Right" \
+    "until:long_line_shown" "now:Tab" "until:listed" "now:C-c" "type:exit" || return 1
+  expected=$({ rows_of "$long"; } | tr '\n' '|')
+  if ! tr '\n' '|' <"$work/wrapped_listing.screen" | grep -qF -- "${expected}showfuncs "; then
+    echo "terminal_test: a listing on a wrapped line: the screen is:"
+    sed 's/^/  | /' "$work/wrapped_listing.screen"
+    return 1
+  fi
+}
+listed() { grep -q '^showfuncs .* sin('; }
+
+# Tab lists more than 100 matches only when asked to; a single match that
+# is whole already is not listed at all.
+many_matches() {
+  start many "$program" || return 1
+  prompts=1
+  wait_for many prompt_waiting && editing many || return 1
+  # 101 names: vaa, vab, ... vdw.
+  local names
+  names=$(printf 'v%s=1\r' $(printf '%s\n' {a..d}{a..z} | head -n 101))
+  tmux_ send-keys -t many -l "${names}pi" && tmux_ send-keys -t many Tab Enter || return 1
+  prompts=103
+  wait_for many prompt_waiting || return 1
+  tmux_ send-keys -t many v Tab || return 1
+  wait_for many asked || return 1
+  tmux_ send-keys -t many n C-u e x i t Enter || return 1
+  wait_for many ended && screen many >"$work/many.screen" || return 1
+  has many "= 3.14159" "[ended with status 0]" || return 1
+  if grep -qx 'pi' "$work/many.screen" || grep -q '^vaa ' "$work/many.screen"; then
+    echo "terminal_test: matches were listed unasked:"
+    sed 's/^/  | /' "$work/many.screen" | tail -n 20
+    return 1
+  fi
+}
+asked() { tail -n 1 | grep -q '^Show all 101 matches? (y or n)'; }
+
+# Ctrl-C leaves no trace in the next lines: after it, a stop where there is
+# no job control (the pane's shell has none) keeps the line typed, and the
+# line goes on from there.
+interrupt_then_stop() {
+  dialogue interrupt_stop "$program" yes "type:x=41" "keys:C-c" "keys:x" "show:> x" \
+    "now:C-z" "until:x_redrawn" "now:+ 1 Enter" "type:exit" &&
+    has interrupt_stop "> x+1" "= 42" "[ended with status 0]"
+}
+x_redrawn() { [ "$(grep -c '^> x$')" -ge 2 ]; }
+
 check recall
 check plain_lines
 check redirected_output
@@ -317,5 +493,14 @@ check ctrl_z
 check trailing_cr
 check notice
 check settings_restored
+check parent_survives
+check resized_long_line
+check resize_then_ctrl_d
+check read_failure
+check keys_by_terminal
+check line_keys
+check below_wrapped_line
+check many_matches
+check interrupt_then_stop
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
