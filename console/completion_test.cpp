@@ -40,6 +40,26 @@ TEST(CompletionTest, CompletesTheWordBeforeTheCursor) {
   }
 }
 
+TEST(CompletionTest, TakesTabsAsBlanksAndOffersEachWordOnce) {
+  // A variable may bear the name of a command: both lists then hold it.
+  const CompletionWords both = {{"exit", "help"}, {"exit", "ex", "sin("}};
+  struct Case {
+    std::string line;
+    std::vector<std::string> matches;
+    std::string insert;
+  } cases[] = {
+      {"\the", {"help"}, "lp"},      // a tab before the first word
+      {" \t he", {"help"}, "lp"},    // blanks and tabs mixed
+      {"exi", {"exit"}, "t"},        // in both lists, offered once
+      {"\tex", {"ex", "exit"}, ""},  // a command after a tab, and the name
+  };
+  for (const auto& c : cases) {
+    const Completion got = complete(c.line, c.line.size(), both);
+    EXPECT_EQ(got.matches, c.matches) << c.line;
+    EXPECT_EQ(got.insert, c.insert) << c.line;
+  }
+}
+
 TEST(CompletionTest, ListsMatchesInColumnsReadDown) {
   const std::vector<std::string> five = {"a", "bb", "ccc", "dd", "e"};
   EXPECT_EQ(listInColumns(five, 80), "a    bb   ccc  dd   e\n");

@@ -17,6 +17,7 @@
 #include "console/console.h"
 #include "console/console_test_util.h"
 #include "console/fd_streams.h"
+#include "console/history_file.h"
 #include "console/line_sources.h"
 #include "console/memory_streams.h"
 
@@ -174,6 +175,31 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
       }
     }
   }
+}
+
+TEST(LineEditorTest, RecallsAsManyLinesAsTheHistoryFileKeeps) {
+  setenv("TERM", "xterm", 1);
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
+  std::unique_ptr<LineEditor> editor =
+      makeLineEditor(terminal.in(), terminal.out(), terminal.out());
+  if (editor == nullptr) {
+    GTEST_SKIP() << "built without line editing";
+  }
+  // One line more than the file keeps: the oldest is the one dropped, and
+  // the up arrow stops at the next one however often it is pressed.
+  for (std::size_t i = 1; i <= HistoryFile::CAPACITY + 1; ++i) {
+    editor->addHistory(std::to_string(i));
+  }
+  std::string keys;
+  for (std::size_t i = 0; i < HistoryFile::CAPACITY + 5; ++i) {
+    keys += UP;
+  }
+  std::thread typist([&] { terminal.type(keys + "\r"); });
+  WideString line;
+  EXPECT_EQ(editor->readLine("> ", line), ReadResult::LINE);
+  typist.join();
+  EXPECT_EQ(bytesOf(line), "2");
 }
 
 TEST(LineEditorTest, HangUpEndsTheInput) {
