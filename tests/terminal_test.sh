@@ -318,15 +318,21 @@ pane_program() {
 }
 
 # A signal that ends the program ends it alone: the shell that ran it goes
-# on and sees the status 128+n.
+# on and sees the status 128+n. SIGINT reaches the program alone too, and
+# the session goes on.
 parent_survives() {
   local signal status name
-  for signal in TERM:143 HUP:129; do
+  for signal in TERM:143 HUP:129 INT:0; do
     status=${signal#*:} signal=${signal%:*} name=parent_$signal
     start "$name" "sh -c '$program; echo inner rc=\$?'" || return 1
     prompts=1
     wait_for "$name" prompt_waiting && editing "$name" || return 1
     kill -s "$signal" "$(pane_program "$name")" || return 1
+    if [ "$signal" = INT ]; then
+      prompts=2
+      wait_for "$name" prompt_waiting && editing "$name" || return 1
+      tmux_ send-keys -t "$name" -l exit && tmux_ send-keys -t "$name" Enter
+    fi
     wait_for "$name" ended && screen "$name" >"$work/$name.screen" || return 1
     has "$name" "inner rc=$status" "[ended with status 0]" || return 1
   done
@@ -371,6 +377,17 @@ resize_then_ctrl_d() {
     return 1
   wait_for resize_eof ended && screen resize_eof >"$work/resize_eof.screen" &&
     has resize_eof "[ended with status 0]"
+}
+
+# ZORVEX_LIBEDIT set but empty loads the system's libedit, without a word.
+empty_libedit_name() {
+  dialogue empty_libedit "ZORVEX_LIBEDIT= $program 2>$work/empty_libedit.err" yes "type:6*7" \
+    "keys:Up Enter" "type:exit" && has empty_libedit "= 42" || return 1
+  if [ "$(grep -c '^= 42$' "$work/empty_libedit.screen")" != 2 ] || [ -s "$work/empty_libedit.err" ]; then
+    echo "terminal_test: ZORVEX_LIBEDIT empty: no recall, or standard error was:"
+    cat "$work/empty_libedit.err"
+    return 1
+  fi
 }
 
 # A terminal that cannot be read (a background job that may not read it)
@@ -497,6 +514,7 @@ check parent_survives
 check resized_long_line
 check resize_then_ctrl_d
 check read_failure
+check empty_libedit_name
 check keys_by_terminal
 check line_keys
 check below_wrapped_line
