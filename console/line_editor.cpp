@@ -714,6 +714,8 @@ std::unique_ptr<LineEditor> makeTerminalLineEditor(std::string& unavailable) {
   std::unique_ptr<LineEditor> editor = makeLineEditor(stdin, stdout, stderr);
 #ifdef ZORVEX_HAVE_LIBEDIT
   unavailable = libeditUnavailable;
+#else
+  (void)unavailable;
 #endif
   return editor;
 }
