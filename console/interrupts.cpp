@@ -1,6 +1,7 @@
 #include "console/interrupts.h"
 
 #include <errno.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <initializer_list>
@@ -66,7 +67,7 @@ bool take(volatile sig_atomic_t& flag) {
 
 }  // namespace
 
-TerminalSignals::TerminalSignals(int fd, bool editing) : fd_(fd), editing_(editing) {
+TerminalSignals::TerminalSignals(int fd) : fd_(fd) {
   terminalFd = fd;
   haveFoundModes = tcgetattr(fd, &foundModes) == 0;
   for (volatile sig_atomic_t* flag :
@@ -79,11 +80,12 @@ TerminalSignals::TerminalSignals(int fd, bool editing) : fd_(fd), editing_(editi
   install(SIGTERM, &endRun, SA_RESETHAND);
   install(SIGHUP, &endRun, SA_RESETHAND);
   install(SIGQUIT, &endRun, SA_RESETHAND);
-  if (editing_) {
-    install(SIGWINCH, &noteSignal, 0);
-    install(SIGTSTP, &noteSignal, 0);
-    install(SIGCONT, &noteSignal, 0);
-  }
+}
+
+void TerminalSignals::catchEditorSignals() {
+  install(SIGWINCH, &noteSignal, 0);
+  install(SIGTSTP, &noteSignal, 0);
+  install(SIGCONT, &noteSignal, 0);
 }
 
 TerminalSignals::~TerminalSignals() {

@@ -2,7 +2,6 @@
 #define ZORVEX_CONSOLE_INTERRUPTS_H_
 
 #include <signal.h>
-#include <termios.h>
 
 // The signals of a run at a terminal. Each handler only notes what came and
 // lets a blocked read return; the reader acts on it at a safe moment. A
@@ -15,14 +14,16 @@
 /// object lives and then replaced by the ones it found.
 class TerminalSignals {
  public:
-  /// Takes over the signals of a run reading the terminal `fd`. With
-  /// `editing`, a line editor owns the terminal's modes, so stops,
-  /// continues and window size changes are noted for it too.
-  TerminalSignals(int fd, bool editing);
+  /// Takes over the signals of a run reading the terminal `fd`, noting the
+  /// terminal's modes as they are now.
+  explicit TerminalSignals(int fd);
   ~TerminalSignals();
   TerminalSignals(const TerminalSignals&) = delete;
   TerminalSignals& operator=(const TerminalSignals&) = delete;
 
+  /// Notes stops, continues and window size changes too, for a line editor
+  /// that owns the terminal's modes and acts on them.
+  void catchEditorSignals();
   /// Stops the program as Ctrl-Z asks, with the terminal in the modes the
   /// run found it in; returns once the program is continued (at once where
   /// there is no job control), with the terminal's modes as they were.
@@ -32,7 +33,6 @@ class TerminalSignals {
   void install(int signal, void (*handler)(int), int flags);
 
   int fd_;
-  bool editing_;
   struct sigaction previous_[NSIG] = {};
   bool installed_[NSIG] = {};
 };

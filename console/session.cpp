@@ -37,11 +37,11 @@ int runFiles(const Options& options, OutputBuffer& out, OutputBuffer& err) {
 /// Ctrl-C gives up the line typed and the session goes on.
 int runTerminal(FdInputBuffer& input, OutputBuffer& out, OutputBuffer& err,
                 const ConsoleStyle& style) {
+  // Declared before the editor, so that it ends after it: the handlers go
+  // only once the editor has handed the terminal back in its own modes.
+  TerminalSignals signals(STDIN_FILENO);
   std::string unavailable;
   std::unique_ptr<LineEditor> editor = makeTerminalLineEditor(unavailable);
-  // Declared after the editor, so that it is ended first: the handlers go
-  // once the editor has handed the terminal back in its own modes.
-  TerminalSignals signals(STDIN_FILENO, /*editing=*/editor != nullptr);
   if (editor == nullptr) {
     if (!unavailable.empty()) {
       reportFailure(err, LINE_EDITING_UNAVAILABLE, unavailable);
@@ -50,6 +50,7 @@ int runTerminal(FdInputBuffer& input, OutputBuffer& out, OutputBuffer& err,
     StreamLineSource lines(input, out, /*terminal=*/true);
     return runConsole(lines, out, err, style);
   }
+  signals.catchEditorSignals();
   editor->stopThrough(&signals);
   HistoryFile history(HistoryFile::pathFromEnvironment(), err);
   for (const std::string& line : history.load()) {
