@@ -446,7 +446,10 @@ class LibeditLineEditor : public LineEditor {
     for (char c : listing) {
       // Written in the editor's terminal mode, where a line feed alone
       // would not return to the first column.
-      std::fputs(c == '\n' ? "\r\n" : std::string(1, c).c_str(), out_);
+      if (c == '\n') {
+        std::fputc('\r', out_);
+      }
+      std::fputc(c, out_);
     }
     std::fflush(out_);
     return CC_REDISPLAY;
