@@ -47,15 +47,13 @@ int writeAll(int fd, std::string_view text) {
   return 0;
 }
 
-/// Waits for the exclusive lock on the file open as `fd`; returns 0 or the
-/// errno of the failure.
-int lockFile(int fd) {
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      return errno;
-    }
+/// Waits for the lock `how` (LOCK_EX or LOCK_SH) on the file open as `fd`.
+/// Where the file system keeps no such locks (some network ones, or a lock
+/// for writing on a file open for reading only), lines are still written,
+/// only without the guard against another session's trim at that moment.
+void lockFile(int fd, int how) {
+  while (::flock(fd, how) != 0 && errno == EINTR) {
   }
-  return 0;
 }
 
 /// Returns the directory that holds `path`.
@@ -308,10 +306,7 @@ bool HistoryFile::lockCurrent() {
   // lock from its reading to its rename, so a line is written either
   // before the reading, and kept in the new file, or into the new file.
   for (;;) {
-    if (const int error = lockFile(fd_)) {
-      stop(path_, error);
-      return false;
-    }
+    lockFile(fd_, writable_ ? LOCK_EX : LOCK_SH);
     struct stat held {};
     struct stat named {};
     if (::fstat(fd_, &held) == 0 && ::stat(target_.c_str(), &named) == 0 &&
