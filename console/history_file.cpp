@@ -2,18 +2,34 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <iterator>
+#include <new>
 
 #include "console/messages.h"
 
 namespace {
 
-/// Returns the environment variable `name`, or null when unset.
-const char* environment(const char* name) { return std::getenv(name); }
+// Why a file or a directory is not used, after its name.
+constexpr std::string_view NOT_REGULAR = "not a regular file";
+constexpr std::string_view OWNED_BY_ANOTHER = "owned by another user";
+constexpr std::string_view WRITABLE_BY_OTHERS = "writable by other users";
+// After the reason a file can be read but not written.
+constexpr std::string_view NOT_KEPT = "; new lines will not be kept";
+
+/// How much of the file is read or written at a time.
+constexpr std::size_t BLOCK = 1 << 16;
+
+/// Returns the environment variable `name`, or null when unset or when the
+/// program runs with privileges its user does not have (a setuid copy must
+/// not be steered to write where the user chooses).
+const char* environment(const char* name) { return ::secure_getenv(name); }
 
 /// Writes all of `text` to `fd`, in one write when the system allows it;
 /// returns 0 or the errno of the failure.
@@ -29,6 +45,100 @@ int writeAll(int fd, std::string_view text) {
     text.remove_prefix(static_cast<std::size_t>(put));
   }
   return 0;
+}
+
+/// Waits for the lock `how` (LOCK_EX or LOCK_SH) on the file open as `fd`.
+/// Where the file system keeps no such locks (some network ones, or a lock
+/// for writing on a file open for reading only), lines are still written,
+/// only without the guard against another session's trim at that moment.
+void lockFile(int fd, int how) {
+  while (::flock(fd, how) != 0 && errno == EINTR) {
+  }
+}
+
+/// Returns the directory that holds `path`.
+std::string directoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+/// Returns why a file or directory of `status` is not the user's to keep a
+/// history in (another user owns it or may write it), or "" when it is.
+/// Directories owned by root, such as /tmp's parent, are the system's.
+std::string_view foreign(const struct stat& status, bool rootMayOwn) {
+  if (status.st_uid != ::geteuid() && !(rootMayOwn && status.st_uid == 0)) {
+    return OWNED_BY_ANOTHER;
+  }
+  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return WRITABLE_BY_OTHERS;
+  }
+  return {};
+}
+
+/// What reading a whole file found.
+struct Reading {
+  std::deque<std::string> lines;  // its last CAPACITY entries, oldest first
+  std::size_t entries = 0;        // how many of its lines are entries
+  off_t end = 0;                  // how many bytes it holds
+  off_t complete = 0;             // how many up to and with its last line end
+  int error = 0;                  // the errno of a failed read, or 0
+};
+
+/// Reads the file open as `fd` from its start, a block at a time, holding
+/// no more than CAPACITY lines of MAX_LINE bytes however large it is. A
+/// line is an entry unless it is empty or longer than MAX_LINE; a carriage
+/// return before its line end is no part of it.
+Reading readLines(int fd) {
+  Reading reading;
+  std::string line;
+  bool overlong = false;
+  char block[BLOCK];
+  for (;;) {
+    const ssize_t got = ::pread(fd, block, sizeof block, reading.end);
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      reading.error = errno;
+      return reading;
+    }
+    if (got == 0) {
+      return reading;
+    }
+    reading.end += got;
+    std::string_view rest(block, static_cast<std::size_t>(got));
+    while (!rest.empty()) {
+      const std::size_t newline = rest.find('\n');
+      const std::string_view piece = rest.substr(0, newline);
+      // One byte more than MAX_LINE leaves room for a carriage return.
+      if (overlong || line.size() + piece.size() > HistoryFile::MAX_LINE + 1) {
+        overlong = true;
+        line.clear();
+      } else {
+        line.append(piece);
+      }
+      if (newline == std::string_view::npos) {
+        break;
+      }
+      rest.remove_prefix(newline + 1);
+      reading.complete = reading.end - static_cast<off_t>(rest.size());
+      if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+      }
+      if (!overlong && !line.empty() && line.size() <= HistoryFile::MAX_LINE) {
+        ++reading.entries;
+        if (reading.lines.size() == HistoryFile::CAPACITY) {
+          reading.lines.pop_front();
+        }
+        reading.lines.push_back(line);  // a copy, no larger than the line
+      }
+      line.clear();
+      overlong = false;
+    }
+  }
 }
 
 }  // namespace
@@ -59,124 +169,258 @@ HistoryFile::~HistoryFile() {
 
 std::vector<std::string> HistoryFile::load() {
   std::vector<std::string> lines;
-  if (path_.empty()) {
+  if (path_.empty() || !open() || !lockCurrent()) {
     return lines;
   }
-  makeDirectories();
-  fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    warn(errno);
-    return lines;
-  }
-  // Only a regular file holds past lines: a device such as /dev/null is
-  // written to but never read, since some never end.
-  struct stat status {};
-  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-    return lines;
-  }
-  std::string text;
-  char block[1 << 14];
-  for (;;) {
-    const ssize_t got = ::read(fd_, block, sizeof block);
-    if (got == 0) {
-      break;
-    }
-    if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      warn(errno);
-      return {};
-    }
-    text.append(block, static_cast<std::size_t>(got));
-  }
-  std::size_t count = 0;
-  for (std::size_t begin = 0; begin < text.size();) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) {
-      end = text.size();
-    }
-    if (end > begin) {
-      lines.emplace_back(text, begin, end - begin);
-    }
-    ++count;
-    begin = end + 1;
-  }
-  if (lines.size() > CAPACITY) {
-    lines.erase(lines.begin(), lines.end() - CAPACITY);
-  }
-  if (count > 2 * CAPACITY) {
-    trim(lines);
+  settle(&lines);
+  if (fd_ >= 0) {
+    ::flock(fd_, LOCK_UN);
   }
   return lines;
 }
 
 void HistoryFile::append(std::string_view line) {
-  if (fd_ < 0) {
+  if (fd_ < 0 || !writable_ || line.empty() || line.size() > MAX_LINE || !lockCurrent()) {
     return;
   }
-  std::string text(line);
-  text.push_back('\n');
-  if (const int error = writeAll(fd_, text)) {
-    warn(error);
+  // When another session has written since this one last looked, its lines
+  // count too, and a line it left unfinished must go before this one.
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || status.st_size != size_) {
+    settle(nullptr);
+  }
+  if (fd_ >= 0 && writable_) {
+    std::string text(line);
+    text.push_back('\n');
+    if (const int error = writeAll(fd_, text)) {
+      stop(path_, error);
+      return;
+    }
+    ++entries_;
+    size_ += static_cast<off_t>(text.size());
+    if (entries_ > CAPACITY) {
+      settle(nullptr);
+    }
+  }
+  if (fd_ >= 0) {
+    ::flock(fd_, LOCK_UN);
+  }
+}
+
+bool HistoryFile::open() {
+  // Each missing directory on the way is made private to the user, as the
+  // lines typed may be worth keeping to oneself. One that cannot be made
+  // is the reason the file cannot be opened.
+  for (std::size_t slash = path_.find('/', 1); slash != std::string::npos;
+       slash = path_.find('/', slash + 1)) {
+    const std::string directory = path_.substr(0, slash);
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
+      warn(directory, std::strerror(errno));
+      return false;
+    }
+  }
+  // A symbolic link stays: the file it names is used, and trimmed, in its
+  // place. The link must be the user's own, or whoever made it chooses
+  // which of the user's files the lines are written into.
+  struct stat status {};
+  target_ = path_;
+  if (::lstat(path_.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+    if (status.st_uid != ::geteuid()) {
+      warn(path_, OWNED_BY_ANOTHER);
+      return false;
+    }
+    char* const real = ::realpath(path_.c_str(), nullptr);
+    if (real == nullptr) {
+      warn(path_, std::strerror(errno));
+      return false;
+    }
+    target_ = real;
+    std::free(real);
+  }
+  // Whoever else may write the directory may also put a file or a link of
+  // theirs where the history, or the trim's new copy of it, is written.
+  for (const std::string& directory : {directoryOf(path_), directoryOf(target_)}) {
+    if (::stat(directory.c_str(), &status) != 0) {
+      warn(directory, std::strerror(errno));
+      return false;
+    }
+    if (const std::string_view why = foreign(status, /*rootMayOwn=*/true); !why.empty()) {
+      warn(directory, why);
+      return false;
+    }
+  }
+  // A FIFO or a device is not even opened: some would wait for a peer, and
+  // opening others has effects of its own.
+  if (::stat(target_.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    warn(path_, S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : NOT_REGULAR);
+    return false;
+  }
+  fd_ = openTarget(&writable_);
+  return fd_ >= 0;
+}
+
+int HistoryFile::openTarget(bool* writable) {
+  // Should a FIFO or a device have taken the file's place since it was
+  // looked at, O_NONBLOCK keeps the opening from waiting; it is refused
+  // below. A file that may be read but not written is still recalled.
+  constexpr int FLAGS = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int fd = ::open(target_.c_str(), O_RDWR | O_APPEND | O_CREAT | FLAGS, 0600);
+  const int error = errno;
+  *writable = fd >= 0;
+  if (fd < 0 && (error == EACCES || error == EPERM || error == EROFS)) {
+    fd = ::open(target_.c_str(), O_RDONLY | FLAGS);
+  }
+  if (fd < 0) {
+    warn(path_, std::strerror(error));
+    return -1;
+  }
+  struct stat status {};
+  std::string_view why;
+  if (::fstat(fd, &status) != 0) {
+    why = std::strerror(errno);
+  } else if (S_ISDIR(status.st_mode)) {
+    why = std::strerror(EISDIR);
+  } else if (!S_ISREG(status.st_mode)) {
+    why = NOT_REGULAR;
+  } else {
+    why = foreign(status, /*rootMayOwn=*/false);
+  }
+  if (why.empty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    why = std::strerror(errno);
+  }
+  if (!why.empty()) {
+    ::close(fd);
+    warn(path_, why);
+    return -1;
+  }
+  if (!*writable) {
+    warn(path_, std::string(std::strerror(error)) + std::string(NOT_KEPT));
+  }
+  return fd;
+}
+
+bool HistoryFile::lockCurrent() {
+  // A trim renames a new file over the old one, which other sessions may
+  // still hold open. Each takes the lock on the file it holds and only
+  // then compares it with the one the name leads to: the trim keeps the
+  // lock from its reading to its rename, so a line is written either
+  // before the reading, and kept in the new file, or into the new file.
+  for (;;) {
+    lockFile(fd_, writable_ ? LOCK_EX : LOCK_SH);
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd_, &held) == 0 && ::stat(target_.c_str(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+      return true;
+    }
+    const int fresh = openTarget(&writable_);
+    ::close(fd_);
+    fd_ = fresh;
+    size_ = -1;
+    if (fd_ < 0) {
+      return false;
+    }
+  }
+}
+
+void HistoryFile::settle(std::vector<std::string>* lines) {
+  // The memory a reading takes is bounded, but a tight limit may still
+  // refuse it; the session then goes on without the file.
+  Reading reading;
+  try {
+    reading = readLines(fd_);
+  } catch (const std::bad_alloc&) {
+    reading.error = ENOMEM;
+  }
+  if (reading.error != 0) {
+    stop(path_, reading.error);
+    return;
+  }
+  // A last line without its line end was cut short (a full disk, a session
+  // that died writing it); the next line written would be glued to it.
+  if (writable_ && reading.complete < reading.end) {
+    if (::ftruncate(fd_, reading.complete) != 0) {
+      stop(path_, errno);
+      return;
+    }
+    reading.end = reading.complete;
+  }
+  entries_ = reading.entries;
+  size_ = reading.end;
+  std::vector<std::string> kept(std::make_move_iterator(reading.lines.begin()),
+                                std::make_move_iterator(reading.lines.end()));
+  if (writable_ && entries_ > CAPACITY) {
+    rewrite(kept);
+  }
+  if (lines != nullptr) {
+    *lines = std::move(kept);
+  }
+}
+
+void HistoryFile::rewrite(const std::vector<std::string>& lines) {
+  // The cut is written to a new file beside the old one and renamed over
+  // it, rather than written over the old file in place: a failure part way
+  // (a full disk, a crash) then leaves the old file whole. The new file's
+  // name is one nobody can know in advance, created only where nothing is,
+  // never through a link. Sessions holding the old file open find the new
+  // one by the lock (lockCurrent).
+  std::string aside = target_ + ".XXXXXX";
+  const int fd = ::mkostemp(aside.data(), O_CLOEXEC);
+  if (fd < 0) {
+    warn(directoryOf(target_), std::strerror(errno));
+    return;
+  }
+  int error = ::fchmod(fd, 0600) != 0 ? errno : 0;
+  std::string text;
+  off_t size = 0;
+  for (std::size_t i = 0; i < lines.size() && error == 0; ++i) {
+    text += lines[i];
+    text += '\n';
+    if (text.size() >= BLOCK || i + 1 == lines.size()) {
+      error = writeAll(fd, text);
+      size += static_cast<off_t>(text.size());
+      text.clear();
+    }
+  }
+  if (error == 0 && ::fdatasync(fd) != 0) {
+    error = errno;
+  }
+  if (::close(fd) != 0 && error == 0) {
+    error = errno;
+  }
+  if (error == 0 && ::rename(aside.c_str(), target_.c_str()) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::unlink(aside.c_str());
+    warn(path_, std::strerror(error));
+    return;
+  }
+  // Closing the old file lets the sessions waiting for its lock go on to
+  // the new one, where this session's lines now go too, under its lock.
+  const int fresh = openTarget(&writable_);
+  ::close(fd_);
+  fd_ = fresh;
+  entries_ = lines.size();
+  size_ = size;
+  if (fd_ >= 0) {
+    lockCurrent();
+  }
+}
+
+void HistoryFile::stop(const std::string& where, int error) {
+  warn(where, std::strerror(error));
+  if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
   }
 }
 
-void HistoryFile::makeDirectories() {
-  // Each missing directory on the way is made private to the user, as the
-  // lines typed may be worth keeping to oneself.
-  for (std::size_t slash = path_.find('/', 1); slash != std::string::npos;
-       slash = path_.find('/', slash + 1)) {
-    const std::string directory = path_.substr(0, slash);
-    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
-      return;  // opening the file says what is wrong
-    }
-  }
-}
-
-void HistoryFile::trim(const std::vector<std::string>& kept) {
-  // The cut is written aside and renamed over the file, so a failure part
-  // way leaves the old file whole. Lines another session appends to the
-  // old file between the read and the rename are lost; cutting only when
-  // the file has doubled keeps that rare.
-  const std::string aside = path_ + ".new";
-  const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    warn(errno);
-    return;
-  }
-  std::string text;
-  for (const std::string& line : kept) {
-    text += line;
-    text += '\n';
-  }
-  int error = writeAll(fd, text);
-  if (::close(fd) != 0 && error == 0) {
-    error = errno;
-  }
-  if (error == 0 && ::rename(aside.c_str(), path_.c_str()) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    ::unlink(aside.c_str());
-    warn(error);
-    return;
-  }
-  // Lines entered from now on go to the cut file.
-  const int fresh = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-  if (fresh >= 0) {
-    ::close(fd_);
-    fd_ = fresh;
-  }
-}
-
-void HistoryFile::warn(int error) {
+void HistoryFile::warn(const std::string& where, std::string_view reason) {
   if (warned_) {
     return;
   }
   warned_ = true;
-  const std::string what = std::string(HISTORY) + ": " + path_;
-  reportFailure(err_, what, std::strerror(error));
+  const std::string what = std::string(HISTORY) + ": " + where;
+  reportFailure(err_, what, reason);
 }

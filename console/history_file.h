@@ -1,6 +1,8 @@
 #ifndef ZORVEX_CONSOLE_HISTORY_FILE_H_
 #define ZORVEX_CONSOLE_HISTORY_FILE_H_
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,19 +11,25 @@
 class OutputBuffer;
 
 /// The lines typed at a terminal, kept in a file from one session to the
-/// next: one line each, appended as they are entered. Each line goes out
-/// in one write to a file opened for appending, so two sessions at once
-/// lose neither's lines. A file that cannot be read or written never stops
-/// the session: the first problem is reported once and the history is
-/// then kept in memory only.
+/// next: one line each, appended as they are entered, the file never
+/// holding more than the last CAPACITY of them. Each line goes out in one
+/// write under a lock that every session takes, so sessions at once lose
+/// none of each other's lines. Only a regular file that the user owns, in
+/// a directory nobody else can write, is used. A file that cannot be read
+/// or written never stops the session: the first problem is reported once
+/// and the history is then kept in memory only.
 class HistoryFile {
  public:
-  /// How many lines are kept.
+  /// How many lines the file keeps: the last ones entered.
   static constexpr std::size_t CAPACITY = 1000;
+  /// The longest line the file keeps, in bytes; a longer one is recalled
+  /// in its own session only.
+  static constexpr std::size_t MAX_LINE = 64 * 1024;
 
   /// Returns the file the environment names: $ZORVEX_HISTORY when set ("",
   /// keep none, when it is empty), else $XDG_STATE_HOME/zorvex/history,
-  /// else $HOME/.local/state/zorvex/history, else "" when HOME is unset.
+  /// else $HOME/.local/state/zorvex/history, else "" when HOME is unset or
+  /// empty.
   static std::string pathFromEnvironment();
 
   /// A history kept in `path` (none when empty); problems go to `err`.
@@ -32,19 +40,35 @@ class HistoryFile {
 
   /// Opens the file, creating it (mode 0600) and its missing directories
   /// (mode 0700); returns its last CAPACITY lines, oldest first, without
-  /// empty ones. A file grown past twice CAPACITY is cut back to CAPACITY.
+  /// empty, overlong or unfinished ones. A file holding more is cut back.
   std::vector<std::string> load();
-  /// Appends `line` and a line end to the file in one write.
+  /// Appends `line` and a line end to the file in one write, unless it is
+  /// empty or longer than MAX_LINE; cuts the file back to CAPACITY lines.
   void append(std::string_view line);
 
  private:
-  void makeDirectories();
-  void trim(const std::vector<std::string>& kept);
-  void warn(int error);
+  // Checks the file and its directory and opens it as fd_.
+  bool open();
+  // Opens target_ once more, checked; returns the descriptor or -1.
+  int openTarget(bool* writable);
+  // Locks fd_, first reopening it when a trim has replaced the file.
+  bool lockCurrent();
+  // Reads the file, drops an unfinished last line, trims; returns the lines.
+  void settle(std::vector<std::string>* lines);
+  // Replaces the file with `lines`.
+  void rewrite(const std::vector<std::string>& lines);
+  // Reports `error` and stops keeping lines.
+  void stop(const std::string& where, int error);
+  // Reports the first problem only.
+  void warn(const std::string& where, std::string_view reason);
 
-  std::string path_;
+  std::string path_;    // as named
+  std::string target_;  // the file itself, symbolic links resolved
   OutputBuffer& err_;
   int fd_ = -1;
+  bool writable_ = false;
+  std::size_t entries_ = 0;  // lines in the file when last looked at
+  off_t size_ = -1;          // and its size then, -1 when not known
   bool warned_ = false;
 };
 

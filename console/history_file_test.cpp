@@ -1,6 +1,9 @@
 #include "console/history_file.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +42,43 @@ class HistoryFileTest : public ::testing::Test {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+  }
+  static void write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  }
+  /// The lines "0", "1", ... up to `count` - 1, each with its line end.
+  static std::string numbered(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+      text += std::to_string(i) + "\n";
+    }
+    return text;
+  }
+  static std::size_t linesIn(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  }
+  /// The names in the test's directory.
+  std::vector<std::string> names() const {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+      found.push_back(entry.path().filename());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  /// Ends a child process, exit status 0 when `check` returns "", else 1
+  /// with what it returned on standard error. Root may write any file, so
+  /// the child first becomes the unprivileged user 65534, the test's
+  /// directory given to it.
+  [[noreturn]] void asOrdinaryUser(const std::function<std::string()>& check) const {
+    if (geteuid() == 0 && (chown(dir_.c_str(), 65534, 65534) != 0 || setgroups(0, nullptr) != 0 ||
+                           setgid(65534) != 0 || setuid(65534) != 0)) {
+      std::fputs("could not become user 65534\n", stderr);
+      std::_Exit(2);
+    }
+    const std::string failure = check();
+    std::fputs(failure.c_str(), stderr);
+    std::_Exit(failure.empty() ? 0 : 1);
   }
 
   std::string dir_;
@@ -73,44 +114,100 @@ TEST_F(HistoryFileTest, TwoSessionsAtOnceLoseNeithersLines) {
   EXPECT_EQ(contentsOf(path), "1\n2\n3\n");
 }
 
-TEST_F(HistoryFileTest, KeepsTheLastLinesUpToItsCapacity) {
+TEST_F(HistoryFileTest, KeepsTheLastThousandLines) {
   const std::string path = dir_ + "/history";
-  const std::size_t cap = HistoryFile::CAPACITY;
   struct Case {
-    std::size_t written;  // lines in the file before loading
-    bool cut;             // whether loading cuts the file back
-  } cases[] = {{cap, false}, {cap + 1, false}, {2 * cap, false}, {2 * cap + 1, true}};
+    std::size_t written;      // lines "0", "1", ... in the file before loading
+    std::size_t loaded;       // how many loading returns
+    std::size_t firstLoaded;  // the first of them
+    std::size_t kept;         // lines in the file after one more is added
+    std::size_t firstKept;    // the first of them
+  } cases[] = {
+      {999, 999, 0, 1000, 0},         {1000, 1000, 0, 1000, 1},       {1001, 1000, 1, 1000, 2},
+      {2000, 1000, 1000, 1000, 1001}, {2001, 1000, 1001, 1000, 1002},
+  };
+  // The cut file is made with the mode asked for, whatever the umask.
+  struct NoUmask {
+    mode_t before = umask(0);
+    ~NoUmask() { umask(before); }
+  } noUmask;
   for (const auto& c : cases) {
-    {
-      std::ofstream out(path, std::ios::trunc);
-      for (std::size_t i = 0; i < c.written; ++i) {
-        out << i << "\n";
-      }
-    }
+    write(path, numbered(c.written));
+    chmod(path.c_str(), 0600);
     MemoryOutputBuffer err;
     HistoryFile history(path, err);
     const std::vector<std::string> lines = history.load();
-    ASSERT_EQ(lines.size(), std::min(c.written, cap)) << c.written;
-    EXPECT_EQ(lines.front(), std::to_string(c.written - lines.size())) << c.written;
+    ASSERT_EQ(lines.size(), c.loaded) << c.written;
+    EXPECT_EQ(lines.front(), std::to_string(c.firstLoaded)) << c.written;
     EXPECT_EQ(lines.back(), std::to_string(c.written - 1)) << c.written;
+    EXPECT_EQ(linesIn(contentsOf(path)), c.loaded) << c.written;
     history.append("last");
     const std::string text = contentsOf(path);
-    const auto kept = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    EXPECT_EQ(kept, (c.cut ? cap : c.written) + 1) << c.written;
+    EXPECT_EQ(linesIn(text), c.kept) << c.written;
+    EXPECT_EQ(text.substr(0, text.find('\n')), std::to_string(c.firstKept)) << c.written;
     EXPECT_EQ(text.substr(text.size() - 5), "last\n") << c.written;
+    EXPECT_EQ(modeOf(path), 0600u) << c.written;
+    EXPECT_EQ(names(), std::vector<std::string>{"history"}) << c.written;
     EXPECT_EQ(err.text(), "") << c.written;
   }
 }
 
+TEST_F(HistoryFileTest, LoadsOnlyWholeLinesAndWritesNoneGluedToATornOne) {
+  const std::string path = dir_ + "/history";
+  const std::string longest(65536, 'x');
+  const std::string tooLong(65537, 'y');
+  struct Case {
+    std::string before;
+    std::vector<std::string> loaded;
+    std::string after;  // the file once "z" is added
+  } cases[] = {
+      {"1\n\n2\n", {"1", "2"}, "1\n\n2\nz\n"},
+      {"1+2\r\nexit\r\n", {"1+2", "exit"}, "1+2\r\nexit\r\nz\n"},
+      // Cut short by a full disk: the torn line is neither recalled nor
+      // continued by the next one.
+      {"1\n4*5", {"1"}, "1\nz\n"},
+      {"4*5", {}, "z\n"},
+      {"a\n" + tooLong + "\nb\n", {"a", "b"}, "a\n" + tooLong + "\nb\nz\n"},
+      {longest + "\r\n", {longest}, longest + "\r\nz\n"},
+  };
+  // Compared as a whole, as the long lines are too long to show.
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    write(path, cases[i].before);
+    MemoryOutputBuffer err;
+    HistoryFile history(path, err);
+    EXPECT_TRUE(history.load() == cases[i].loaded) << "case " << i;
+    history.append("z");
+    EXPECT_TRUE(contentsOf(path) == cases[i].after) << "case " << i;
+    EXPECT_EQ(err.text(), "") << "case " << i;
+  }
+}
+
+TEST_F(HistoryFileTest, WritesNeitherEmptyNorOverlongLines) {
+  const std::string path = dir_ + "/history";
+  MemoryOutputBuffer err;
+  HistoryFile history(path, err);
+  history.load();
+  const std::string longest(65536, 'x');
+  for (const std::string& line : {std::string(), std::string("1"), longest, longest + "y"}) {
+    history.append(line);
+  }
+  EXPECT_TRUE(contentsOf(path) == "1\n" + longest + "\n");
+  HistoryFile again(path, err);
+  EXPECT_TRUE(again.load() == (std::vector<std::string>{"1", longest}));
+  EXPECT_EQ(err.text(), "");
+}
+
 TEST_F(HistoryFileTest, AFileThatCannotBeUsedIsReportedOnce) {
+  const std::string directory = dir_ + "/history";
+  mkdir(directory.c_str(), 0700);
   struct Case {
     std::string path;
     std::string err;
   } cases[] = {
       // A directory where the file should be: it can be neither read nor written.
-      {dir_, "zorvex: history: " + dir_ + ": Is a directory\n"},
-      // A file that is opened but refuses every line (and is not read).
-      {"/dev/full", "zorvex: history: /dev/full: No space left on device\n"},
+      {directory, "zorvex: history: " + directory + ": Is a directory\n"},
+      // A device is never opened: some never end, others refuse every line.
+      {"/dev/full", "zorvex: history: /dev/full: not a regular file\n"},
   };
   for (const auto& c : cases) {
     MemoryOutputBuffer err;
@@ -120,6 +217,224 @@ TEST_F(HistoryFileTest, AFileThatCannotBeUsedIsReportedOnce) {
     history.append("3");
     EXPECT_EQ(err.text(), c.err);
   }
+}
+
+// Whoever else may write the file, its directory or a link to it could
+// have the user's lines written where they choose, or read them.
+TEST_F(HistoryFileTest, RefusesWhatAnotherUserCouldWrite) {
+  const std::string shared = dir_ + "/shared";
+  const std::string own = dir_ + "/own";
+  const bool root = geteuid() == 0;  // only root can give a file away
+  struct Case {
+    const char* what;
+    std::function<void()> make;  // in an empty directory
+    std::string path;
+    std::string err;
+  } cases[] = {
+      {"a FIFO", [&] { mkfifo((own + "/history").c_str(), 0600); }, own + "/history",
+       own + "/history: not a regular file"},
+      {"a directory others may write",
+       [&] {
+         write(shared + "/history", "1+2\n");
+         chmod(shared.c_str(), 0770);
+       },
+       shared + "/history", shared + ": writable by other users"},
+      {"a file others may write",
+       [&] {
+         write(own + "/history", "1+2\n");
+         chmod((own + "/history").c_str(), 0602);
+       },
+       own + "/history", own + "/history: writable by other users"},
+      {"a link into a directory others may write",
+       [&] {
+         write(shared + "/history", "1+2\n");
+         chmod(shared.c_str(), 0703);
+         symlink((shared + "/history").c_str(), (own + "/history").c_str());
+       },
+       own + "/history", shared + ": writable by other users"},
+      {"a file of another user",
+       [&] {
+         write(own + "/history", "1+2\n");
+         chown((own + "/history").c_str(), 65534, 65534);
+       },
+       own + "/history", root ? own + "/history: owned by another user" : ""},
+      {"another user's link",
+       [&] {
+         write(own + "/real", "1+2\n");
+         symlink("real", (own + "/history").c_str());
+         lchown((own + "/history").c_str(), 65534, 65534);
+       },
+       own + "/history", root ? own + "/history: owned by another user" : ""},
+  };
+  for (const auto& c : cases) {
+    if (c.err.empty()) {
+      continue;  // needs root
+    }
+    std::filesystem::remove_all(shared);
+    std::filesystem::remove_all(own);
+    mkdir(shared.c_str(), 0700);
+    mkdir(own.c_str(), 0700);
+    c.make();
+    MemoryOutputBuffer err;
+    HistoryFile history(c.path, err);
+    EXPECT_TRUE(history.load().empty()) << c.what;
+    history.append("4");
+    history.append("5");
+    EXPECT_EQ(err.text(), "zorvex: history: " + c.err + "\n") << c.what;
+    for (const std::string& file : {shared + "/history", own + "/real"}) {
+      if (std::filesystem::exists(file)) {
+        EXPECT_EQ(contentsOf(file), "1+2\n") << c.what;
+      }
+    }
+  }
+}
+
+TEST_F(HistoryFileTest, AReadOnlyFileIsRecalledAndSaysLinesAreNotKept) {
+  const std::string path = dir_ + "/history";
+  EXPECT_EXIT(asOrdinaryUser([&] {
+                write(path, "6*7\n");
+                chmod(path.c_str(), 0400);
+                MemoryOutputBuffer err;
+                HistoryFile history(path, err);
+                std::string failure;
+                if (history.load() != std::vector<std::string>{"6*7"}) {
+                  failure += "not loaded\n";
+                }
+                history.append("1");
+                history.append("2");
+                if (contentsOf(path) != "6*7\n") {
+                  failure += "written to\n";
+                }
+                const std::string warning = "zorvex: history: " + path +
+                                            ": Permission denied; new lines will not be kept\n";
+                return failure + (err.text() == warning ? "" : err.text());
+              }),
+              ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HistoryFileTest, TheWarningNamesTheDirectoryThatCannotBeMade) {
+  EXPECT_EXIT(asOrdinaryUser([&] {
+                chmod(dir_.c_str(), 0500);
+                MemoryOutputBuffer err;
+                HistoryFile history(dir_ + "/state/zorvex/history", err);
+                history.load();
+                const std::string warning =
+                    "zorvex: history: " + dir_ + "/state: Permission denied\n";
+                return err.text() == warning ? "" : err.text();
+              }),
+              ::testing::ExitedWithCode(0), "");
+}
+
+// A trim that cannot be made (the directory is read-only) is tried again
+// with each line; its failure is reported once, and every line is kept.
+TEST_F(HistoryFileTest, ATrimThatFailsKeepsEveryLineAndIsReportedOnce) {
+  const std::string path = dir_ + "/history";
+  EXPECT_EXIT(asOrdinaryUser([&] {
+                write(path, numbered(1000));
+                chmod(dir_.c_str(), 0500);
+                MemoryOutputBuffer err;
+                HistoryFile history(path, err);
+                std::string failure;
+                if (history.load().size() != 1000) {
+                  failure += "not loaded\n";
+                }
+                for (const char* line : {"a", "b", "c"}) {
+                  history.append(line);
+                }
+                const std::string text = contentsOf(path);
+                if (text != numbered(1000) + "a\nb\nc\n") {
+                  failure += "lines lost: " + std::to_string(linesIn(text)) + "\n";
+                }
+                const std::string warning = "zorvex: history: " + dir_ + ": Permission denied\n";
+                return failure + (err.text() == warning ? "" : err.text());
+              }),
+              ::testing::ExitedWithCode(0), "");
+}
+
+// Session A holds the file open while B cuts it back: A's next line must go
+// into the file B left, not into the one B replaced.
+TEST_F(HistoryFileTest, ALineAfterAnotherSessionsTrimIsKept) {
+  const std::string path = dir_ + "/history";
+  write(path, numbered(1000));
+  MemoryOutputBuffer err;
+  HistoryFile first(path, err);
+  HistoryFile second(path, err);
+  first.load();
+  second.load();
+  second.append("from B");
+  first.append("from A");
+  second.append("B again");
+  const std::string text = contentsOf(path);
+  EXPECT_EQ(linesIn(text), 1000u);
+  EXPECT_EQ(text.substr(text.size() - 22), "from B\nfrom A\nB again\n");
+  HistoryFile third(path, err);
+  EXPECT_EQ(third.load().back(), "B again");
+  EXPECT_EQ(err.text(), "");
+}
+
+// A link to the history elsewhere stays a link: the file it names is cut,
+// and a link planted under the old fixed name of the trim's new file is
+// not followed.
+TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
+  const std::string link = dir_ + "/history";
+  const std::string real = dir_ + "/real";
+  mkdir(real.c_str(), 0700);
+  write(real + "/history", numbered(1000));
+  write(dir_ + "/bait", "keep\n");
+  symlink((dir_ + "/bait").c_str(), (real + "/history.new").c_str());
+  symlink("real/history", link.c_str());
+  MemoryOutputBuffer err;
+  HistoryFile history(link, err);
+  EXPECT_EQ(history.load().size(), 1000u);
+  history.append("5+5");
+  struct stat status {};
+  ASSERT_EQ(lstat(link.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISLNK(status.st_mode));
+  const std::string text = contentsOf(real + "/history");
+  EXPECT_EQ(linesIn(text), 1000u);
+  EXPECT_EQ(text.substr(0, 2), "1\n");
+  EXPECT_EQ(text.substr(text.size() - 4), "5+5\n");
+  EXPECT_EQ(modeOf(real + "/history"), 0600u);
+  EXPECT_EQ(contentsOf(dir_ + "/bait"), "keep\n");
+  EXPECT_EQ(err.text(), "");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZORVEX_ADDRESS_SPACE_OWN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZORVEX_ADDRESS_SPACE_OWN 1
+#endif
+#endif
+
+// A history file of 200 MB, loaded within 300,000 KiB of address space:
+// its long lines are passed over, never held whole.
+TEST_F(HistoryFileTest, AHugeFileLoadsInBoundedMemory) {
+#ifdef ZORVEX_ADDRESS_SPACE_OWN
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+#else
+  const std::string path = dir_ + "/history";
+  {
+    // Sparse: a line end every 100,000 bytes, the last line a real one.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    for (off_t at = 99999; at < 200000000; at += 100000) {
+      ASSERT_EQ(pwrite(fd, "\n", 1, at), 1);
+    }
+    ASSERT_EQ(pwrite(fd, "1+2\n", 4, 200000000), 4);
+    close(fd);
+  }
+  const auto loadWithinTheLimit = [&path] {
+    const rlimit limit{300000 * 1024, 300000 * 1024};
+    setrlimit(RLIMIT_AS, &limit);
+    MemoryOutputBuffer err;
+    HistoryFile history(path, err);
+    const bool loaded = history.load() == std::vector<std::string>{"1+2"};
+    std::fputs(err.text().c_str(), stderr);
+    std::_Exit(loaded && err.text().empty() ? 0 : 1);
+  };
+  EXPECT_EXIT(loadWithinTheLimit(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST_F(HistoryFileTest, TheEnvironmentNamesTheFile) {
@@ -135,6 +450,7 @@ TEST_F(HistoryFileTest, TheEnvironmentNamesTheFile) {
       {nullptr, "relative", "/home/u", "/home/u/.local/state/zorvex/history"},
       {nullptr, nullptr, "/home/u", "/home/u/.local/state/zorvex/history"},
       {nullptr, nullptr, nullptr, ""},
+      {nullptr, nullptr, "", ""},  // an empty HOME is no home
   };
   auto put = [](const char* name, const char* value) {
     value != nullptr ? setenv(name, value, 1) : unsetenv(name);

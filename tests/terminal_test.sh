@@ -18,7 +18,10 @@
 #      same bytes as for the same lines from a pipe.
 # Then the session at the terminal: Ctrl-C, a lasting history, Tab, Ctrl-Z
 # without job control, a typed trailing CR, the notice without libedit, and
-# the terminal's settings after SIGINT, SIGTERM and SIGHUP.
+# the terminal's settings after SIGINT, SIGTERM and SIGHUP. Then the history
+# file: a FIFO, a trim by one session while another is open, a link, a
+# read-only file, a torn last line, and (as root) a link planted by another
+# user in a directory both can write.
 # Exits 77 (skipped) when tmux is not installed.
 set -u
 
@@ -267,11 +270,12 @@ ctrl_z() {
 
 # A carriage return at the end of a line is no part of it. The editor's
 # terminal mode turns a typed one into a line feed, so it comes from the
-# history: a file written with CR LF line ends, its "exit" recalled.
+# history: a file written with CR LF line ends, its "exit" recalled as it
+# was typed.
 trailing_cr() {
   printf '1+2\r\nexit\r\n' >"$work/crlf_history"
   dialogue carriage_return "ZORVEX_HISTORY=$work/crlf_history $program" yes "keys:Up Enter" &&
-    has carriage_return "> exit^M" "[ended with status 0]"
+    has carriage_return "> exit" "[ended with status 0]"
 }
 
 # Without libedit a terminal session says so once, on standard error.
@@ -507,6 +511,146 @@ interrupt_then_stop() {
 }
 x_redrawn() { [ "$(grep -c '^> x$')" -ge 2 ]; }
 
+# --- The history file ---
+
+# A user other than the one running the tests, for what takes two users:
+# only root can act as another, so elsewhere it stays empty.
+other_user=
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null 2>&1; then
+  other_user=nobody
+  if ! id -u "$other_user" >/dev/null 2>&1; then
+    other_user=zorvex-scratch
+    id -u "$other_user" >/dev/null 2>&1 ||
+      useradd --system --no-create-home --shell /usr/sbin/nologin "$other_user" || other_user=
+  fi
+fi
+# The command prefix that runs a program as $other_user.
+as_other() {
+  printf 'setpriv --reuid=%s --regid=%s --clear-groups' "$other_user" "$(id -g "$other_user")"
+}
+
+# one_warning FILE LINE: FILE (standard error of a session) is LINE alone.
+one_warning() {
+  if [ "$(cat "$1")" != "$2" ]; then
+    echo "terminal_test: standard error was not the one line \"$2\" but:"
+    sed 's/^/  | /' "$1"
+    return 1
+  fi
+}
+
+# A FIFO named as the history file is never opened, so lines that would
+# fill its buffer (80 KB here) cannot stop the session.
+fifo_history() {
+  mkfifo "$work/fifo" || return 1
+  local long steps=() i
+  long=$(printf '%02000d' 1)
+  steps+=("type:$long")
+  for ((i = 0; i < 40; i++)); do
+    steps+=("keys:Up Enter")
+  done
+  steps+=("type:exit")
+  dialogue fifo "ZORVEX_HISTORY=$work/fifo $program 2>$work/fifo.err" yes "${steps[@]}" &&
+    has fifo "[ended with status 0]" &&
+    one_warning "$work/fifo.err" "zorvex: history: $work/fifo: not a regular file"
+}
+
+# Session A is open while B starts and its line makes it cut the file back
+# to 1,000 lines: the lines A enters after that are kept all the same.
+trim_between_sessions() {
+  local file=$work/shared_history
+  seq 0 1999 >"$file"
+  start older "ZORVEX_HISTORY=$file $program" || return 1
+  prompts=1
+  wait_for older prompt_waiting && editing older || return 1
+  tmux_ send-keys -t older -l "1+1" && tmux_ send-keys -t older Enter
+  prompts=2
+  wait_for older prompt_waiting || return 1
+  dialogue newer "ZORVEX_HISTORY=$file $program" yes "type:2+2" "type:exit" || return 1
+  tmux_ send-keys -t older -l "3+3" && tmux_ send-keys -t older Enter
+  prompts=3
+  wait_for older prompt_waiting || return 1
+  tmux_ send-keys -t older -l "exit" && tmux_ send-keys -t older Enter
+  wait_for older ended || return 1
+  local last
+  last=$(tail -n 4 "$file" | tr '\n' ' ')
+  if [ "$last" != "2+2 exit 3+3 exit " ] || [ "$(wc -l <"$file")" != 1000 ]; then
+    echo "terminal_test: trim between sessions: $(wc -l <"$file") lines, the last: $last"
+    return 1
+  fi
+}
+
+# A history file that is a link stays a link; the file it names is cut.
+linked_history() {
+  mkdir -m 700 "$work/real" && seq 0 2000 >"$work/real/history" || return 1
+  ln -s "$work/real/history" "$work/linked_history"
+  dialogue linked "ZORVEX_HISTORY=$work/linked_history $program" yes "type:5+5" "type:exit" ||
+    return 1
+  if [ ! -L "$work/linked_history" ] || [ "$(wc -l <"$work/real/history")" != 1000 ] ||
+    [ "$(tail -n 2 "$work/real/history" | tr '\n' ' ')" != "5+5 exit " ]; then
+    echo "terminal_test: linked history: $(ls -l "$work/linked_history"), the file it names:"
+    tail -n 3 "$work/real/history"
+    return 1
+  fi
+}
+
+# A history file the user may read but not write is recalled, and one line
+# says that new lines will not be kept. Root may write any file, so as root
+# the session is another user's.
+read_only_history() {
+  local dir=$work/read_only run=
+  mkdir -m 700 "$dir" && printf '6*7\n' >"$dir/history" && chmod 400 "$dir/history" || return 1
+  if [ -n "$other_user" ]; then
+    chmod 711 "$work"
+    chown -R "$other_user:$(id -g "$other_user")" "$dir"
+    run=$(as_other)
+  fi
+  dialogue read_only "ZORVEX_HISTORY=$dir/history $run $program 2>$work/read_only.err" yes \
+    "keys:Up Enter" "type:1+1" "type:exit" &&
+    has read_only "> 6*7" "= 42" "[ended with status 0]" || return 1
+  one_warning "$work/read_only.err" \
+    "zorvex: history: $dir/history: Permission denied; new lines will not be kept" || return 1
+  if [ "$(cat "$dir/history")" != "6*7" ]; then
+    echo "terminal_test: read-only history: it was written to"
+    return 1
+  fi
+}
+
+# A last line without its line end (a full disk, a session that died while
+# writing) is neither recalled nor continued by the next line entered.
+torn_history() {
+  printf '1+2\n4*5' >"$work/torn_history"
+  dialogue torn "ZORVEX_HISTORY=$work/torn_history $program" yes "keys:Up Enter" "type:7*6" \
+    "type:exit" && has torn "> 1+2" "= 3" "= 42" || return 1
+  if [ "$(cat "$work/torn_history")" != $'1+2\n1+2\n7*6\nexit' ]; then
+    echo "terminal_test: torn history line: the file holds:"
+    sed 's/^/  | /' "$work/torn_history"
+    return 1
+  fi
+}
+
+# Another user who may write the directory of the history file plants a
+# link where the trim wrote its new copy, pointing at a file of the user's:
+# the session must neither empty nor fill that file. It refuses the
+# directory, with one line saying why.
+planted_link() {
+  if [ -z "$other_user" ]; then
+    echo "terminal_test: planted link: needs root to act as a second user; skipped"
+    return 0
+  fi
+  local shared=$work/shared
+  mkdir -m 777 "$shared" && chmod 777 "$shared" && chmod 711 "$work" || return 1
+  seq 0 2000 >"$shared/history" && chmod 600 "$shared/history"
+  printf 'precious\n' >"$work/precious"
+  $(as_other) ln -s "$work/precious" "$shared/history.new" || return 1
+  dialogue planted "ZORVEX_HISTORY=$shared/history $program 2>$work/planted.err" yes \
+    "type:8*8" "type:exit" && has planted "= 64" "[ended with status 0]" || return 1
+  if [ "$(cat "$work/precious")" != precious ]; then
+    echo "terminal_test: planted link: the file it names now holds $(wc -l <"$work/precious") lines"
+    return 1
+  fi
+  one_warning "$work/planted.err" "zorvex: history: $shared: writable by other users"
+}
+
 check recall
 check plain_lines
 check redirected_output
@@ -527,5 +671,11 @@ check line_keys
 check below_wrapped_line
 check many_matches
 check interrupt_then_stop
+check fifo_history
+check trim_between_sessions
+check linked_history
+check read_only_history
+check torn_history
+check planted_link
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
