@@ -249,20 +249,20 @@ TEST_F(HistoryFileTest, RefusesWhatAnotherUserCouldWrite) {
        [&] {
          write(shared + "/history", "1+2\n");
          chmod(shared.c_str(), 0703);
-         symlink((shared + "/history").c_str(), (own + "/history").c_str());
+         EXPECT_EQ(symlink((shared + "/history").c_str(), (own + "/history").c_str()), 0);
        },
        own + "/history", shared + ": writable by other users"},
       {"a file of another user",
        [&] {
          write(own + "/history", "1+2\n");
-         chown((own + "/history").c_str(), 65534, 65534);
+         EXPECT_EQ(chown((own + "/history").c_str(), 65534, 65534) == 0, root);
        },
        own + "/history", root ? own + "/history: owned by another user" : ""},
       {"another user's link",
        [&] {
          write(own + "/real", "1+2\n");
-         symlink("real", (own + "/history").c_str());
-         lchown((own + "/history").c_str(), 65534, 65534);
+         EXPECT_EQ(symlink("real", (own + "/history").c_str()), 0);
+         EXPECT_EQ(lchown((own + "/history").c_str(), 65534, 65534) == 0, root);
        },
        own + "/history", root ? own + "/history: owned by another user" : ""},
   };
@@ -381,8 +381,8 @@ TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
   mkdir(real.c_str(), 0700);
   write(real + "/history", numbered(1000));
   write(dir_ + "/bait", "keep\n");
-  symlink((dir_ + "/bait").c_str(), (real + "/history.new").c_str());
-  symlink("real/history", link.c_str());
+  EXPECT_EQ(symlink((dir_ + "/bait").c_str(), (real + "/history.new").c_str()), 0);
+  EXPECT_EQ(symlink("real/history", link.c_str()), 0);
   MemoryOutputBuffer err;
   HistoryFile history(link, err);
   EXPECT_EQ(history.load().size(), 1000u);
