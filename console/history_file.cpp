@@ -172,7 +172,7 @@ std::vector<std::string> HistoryFile::load() {
   if (path_.empty() || !open() || !lockCurrent()) {
     return lines;
   }
-  settle(&lines);
+  settle(&lines, CAPACITY);
   if (fd_ >= 0) {
     ::flock(fd_, LOCK_UN);
   }
@@ -187,7 +187,7 @@ void HistoryFile::append(std::string_view line) {
   // count too, and a line it left unfinished must go before this one.
   struct stat status {};
   if (::fstat(fd_, &status) != 0 || status.st_size != size_) {
-    settle(nullptr);
+    settle(nullptr, CAPACITY + SLACK);
   }
   if (fd_ >= 0 && writable_) {
     std::string text(line);
@@ -198,8 +198,8 @@ void HistoryFile::append(std::string_view line) {
     }
     ++entries_;
     size_ += static_cast<off_t>(text.size());
-    if (entries_ > CAPACITY) {
-      settle(nullptr);
+    if (entries_ > CAPACITY + SLACK) {
+      settle(nullptr, CAPACITY + SLACK);
     }
   }
   if (fd_ >= 0) {
@@ -323,7 +323,7 @@ bool HistoryFile::lockCurrent() {
   }
 }
 
-void HistoryFile::settle(std::vector<std::string>* lines) {
+void HistoryFile::settle(std::vector<std::string>* lines, std::size_t limit) {
   // The memory a reading takes is bounded, but a tight limit may still
   // refuse it; the session then goes on without the file.
   Reading reading;
@@ -349,7 +349,7 @@ void HistoryFile::settle(std::vector<std::string>* lines) {
   size_ = reading.end;
   std::vector<std::string> kept(std::make_move_iterator(reading.lines.begin()),
                                 std::make_move_iterator(reading.lines.end()));
-  if (writable_ && entries_ > CAPACITY) {
+  if (writable_ && entries_ > limit) {
     rewrite(kept);
   }
   if (lines != nullptr) {

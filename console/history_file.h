@@ -12,7 +12,7 @@ class OutputBuffer;
 
 /// The lines typed at a terminal, kept in a file from one session to the
 /// next: one line each, appended as they are entered, the file never
-/// holding more than the last CAPACITY of them. Each line goes out in one
+/// holding more than the last CAPACITY + SLACK of them. Each line goes out in one
 /// write under a lock that every session takes, so sessions at once lose
 /// none of each other's lines. Only a regular file that the user owns, in
 /// a directory nobody else can write, is used. A file that cannot be read
@@ -22,6 +22,10 @@ class HistoryFile {
  public:
   /// How many lines the file keeps: the last ones entered.
   static constexpr std::size_t CAPACITY = 1000;
+  /// How many lines beyond CAPACITY the file may hold in a session before it
+  /// is cut back to CAPACITY: cutting it back rewrites and syncs the whole
+  /// file, which after every line would make a pasted block crawl.
+  static constexpr std::size_t SLACK = 100;
   /// The longest line the file keeps, in bytes; a longer one is recalled
   /// in its own session only.
   static constexpr std::size_t MAX_LINE = 64 * 1024;
@@ -43,7 +47,8 @@ class HistoryFile {
   /// empty, overlong or unfinished ones. A file holding more is cut back.
   std::vector<std::string> load();
   /// Appends `line` and a line end to the file in one write, unless it is
-  /// empty or longer than MAX_LINE; cuts the file back to CAPACITY lines.
+  /// empty or longer than MAX_LINE; cuts the file back to CAPACITY lines
+  /// once it holds more than CAPACITY + SLACK.
   void append(std::string_view line);
 
  private:
@@ -53,8 +58,9 @@ class HistoryFile {
   int openTarget(bool* writable);
   // Locks fd_, first reopening it when a trim has replaced the file.
   bool lockCurrent();
-  // Reads the file, drops an unfinished last line, trims; returns the lines.
-  void settle(std::vector<std::string>* lines);
+  // Reads the file, drops an unfinished last line, cuts it back to CAPACITY
+  // lines when it holds more than `limit`; returns the last CAPACITY lines.
+  void settle(std::vector<std::string>* lines, std::size_t limit);
   // Replaces the file with `lines`.
   void rewrite(const std::vector<std::string>& lines);
   // Reports `error` and stops keeping lines.

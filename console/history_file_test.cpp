@@ -118,13 +118,16 @@ TEST_F(HistoryFileTest, KeepsTheLastThousandLines) {
   const std::string path = dir_ + "/history";
   struct Case {
     std::size_t written;      // lines "0", "1", ... in the file before loading
+    std::size_t added;        // lines "last" added after loading
     std::size_t loaded;       // how many loading returns
     std::size_t firstLoaded;  // the first of them
-    std::size_t kept;         // lines in the file after one more is added
+    std::size_t kept;         // lines in the file after the lines are added
     std::size_t firstKept;    // the first of them
   } cases[] = {
-      {999, 999, 0, 1000, 0},         {1000, 1000, 0, 1000, 1},       {1001, 1000, 1, 1000, 2},
-      {2000, 1000, 1000, 1000, 1001}, {2001, 1000, 1001, 1000, 1002},
+      {999, 1, 999, 0, 1000, 0},         {1000, 1, 1000, 0, 1001, 0},
+      {1001, 1, 1000, 1, 1001, 1},       {2000, 1, 1000, 1000, 1001, 1000},
+      {2001, 1, 1000, 1001, 1001, 1001}, {1000, 100, 1000, 0, 1100, 0},
+      {1000, 101, 1000, 0, 1000, 101},   {1050, 101, 1000, 50, 1000, 151},
   };
   // The cut file is made with the mode asked for, whatever the umask.
   struct NoUmask {
@@ -141,10 +144,13 @@ TEST_F(HistoryFileTest, KeepsTheLastThousandLines) {
     EXPECT_EQ(lines.front(), std::to_string(c.firstLoaded)) << c.written;
     EXPECT_EQ(lines.back(), std::to_string(c.written - 1)) << c.written;
     EXPECT_EQ(linesIn(contentsOf(path)), c.loaded) << c.written;
-    history.append("last");
+    for (std::size_t i = 0; i < c.added; ++i) {
+      history.append("last");
+    }
     const std::string text = contentsOf(path);
-    EXPECT_EQ(linesIn(text), c.kept) << c.written;
-    EXPECT_EQ(text.substr(0, text.find('\n')), std::to_string(c.firstKept)) << c.written;
+    EXPECT_EQ(linesIn(text), c.kept) << c.written << " + " << c.added;
+    EXPECT_EQ(text.substr(0, text.find('\n')), std::to_string(c.firstKept))
+        << c.written << " + " << c.added;
     EXPECT_EQ(text.substr(text.size() - 5), "last\n") << c.written;
     EXPECT_EQ(modeOf(path), 0600u) << c.written;
     EXPECT_EQ(names(), std::vector<std::string>{"history"}) << c.written;
@@ -330,7 +336,7 @@ TEST_F(HistoryFileTest, TheWarningNamesTheDirectoryThatCannotBeMade) {
 TEST_F(HistoryFileTest, ATrimThatFailsKeepsEveryLineAndIsReportedOnce) {
   const std::string path = dir_ + "/history";
   EXPECT_EXIT(asOrdinaryUser([&] {
-                write(path, numbered(1000));
+                write(path, numbered(1101));
                 chmod(dir_.c_str(), 0500);
                 MemoryOutputBuffer err;
                 HistoryFile history(path, err);
@@ -342,7 +348,7 @@ TEST_F(HistoryFileTest, ATrimThatFailsKeepsEveryLineAndIsReportedOnce) {
                   history.append(line);
                 }
                 const std::string text = contentsOf(path);
-                if (text != numbered(1000) + "a\nb\nc\n") {
+                if (text != numbered(1101) + "a\nb\nc\n") {
                   failure += "lines lost: " + std::to_string(linesIn(text)) + "\n";
                 }
                 const std::string warning = "zorvex: history: " + dir_ + ": Permission denied\n";
@@ -361,11 +367,14 @@ TEST_F(HistoryFileTest, ALineAfterAnotherSessionsTrimIsKept) {
   HistoryFile second(path, err);
   first.load();
   second.load();
-  second.append("from B");
+  for (int i = 0; i < 101; ++i) {
+    second.append("from B");  // the last of them cuts the file back
+  }
   first.append("from A");
   second.append("B again");
   const std::string text = contentsOf(path);
-  EXPECT_EQ(linesIn(text), 1000u);
+  EXPECT_EQ(linesIn(text), 1002u);
+  EXPECT_EQ(text.substr(0, 4), "101\n");
   EXPECT_EQ(text.substr(text.size() - 22), "from B\nfrom A\nB again\n");
   HistoryFile third(path, err);
   EXPECT_EQ(third.load().back(), "B again");
@@ -379,7 +388,7 @@ TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
   const std::string link = dir_ + "/history";
   const std::string real = dir_ + "/real";
   mkdir(real.c_str(), 0700);
-  write(real + "/history", numbered(1000));
+  write(real + "/history", numbered(1001));
   write(dir_ + "/bait", "keep\n");
   EXPECT_EQ(symlink((dir_ + "/bait").c_str(), (real + "/history.new").c_str()), 0);
   EXPECT_EQ(symlink("real/history", link.c_str()), 0);
@@ -391,7 +400,7 @@ TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
   ASSERT_EQ(lstat(link.c_str(), &status), 0);
   EXPECT_TRUE(S_ISLNK(status.st_mode));
   const std::string text = contentsOf(real + "/history");
-  EXPECT_EQ(linesIn(text), 1000u);
+  EXPECT_EQ(linesIn(text), 1001u);
   EXPECT_EQ(text.substr(0, 2), "1\n");
   EXPECT_EQ(text.substr(text.size() - 4), "5+5\n");
   EXPECT_EQ(modeOf(real + "/history"), 0600u);

@@ -554,8 +554,8 @@ fifo_history() {
     one_warning "$work/fifo.err" "zorvex: history: $work/fifo: not a regular file"
 }
 
-# Session A is open while B starts and its line makes it cut the file back
-# to 1,000 lines: the lines A enters after that are kept all the same.
+# Session A is open while B starts and cuts the file back to 1,000 lines:
+# the lines A enters after that are kept all the same.
 trim_between_sessions() {
   local file=$work/shared_history
   seq 0 1999 >"$file"
@@ -573,7 +573,7 @@ trim_between_sessions() {
   wait_for older ended || return 1
   local last
   last=$(tail -n 4 "$file" | tr '\n' ' ')
-  if [ "$last" != "2+2 exit 3+3 exit " ] || [ "$(wc -l <"$file")" != 1000 ]; then
+  if [ "$last" != "2+2 exit 3+3 exit " ] || [ "$(wc -l <"$file")" != 1004 ]; then
     echo "terminal_test: trim between sessions: $(wc -l <"$file") lines, the last: $last"
     return 1
   fi
@@ -585,7 +585,7 @@ linked_history() {
   ln -s "$work/real/history" "$work/linked_history"
   dialogue linked "ZORVEX_HISTORY=$work/linked_history $program" yes "type:5+5" "type:exit" ||
     return 1
-  if [ ! -L "$work/linked_history" ] || [ "$(wc -l <"$work/real/history")" != 1000 ] ||
+  if [ ! -L "$work/linked_history" ] || [ "$(wc -l <"$work/real/history")" != 1002 ] ||
     [ "$(tail -n 2 "$work/real/history" | tr '\n' ' ')" != "5+5 exit " ]; then
     echo "terminal_test: linked history: $(ls -l "$work/linked_history"), the file it names:"
     tail -n 3 "$work/real/history"
