@@ -3,7 +3,8 @@
 #include "engine/function_table.h"
 #include "text/unit_buffer.h"
 
-CalculatorSession::CalculatorSession() {
+CalculatorSession::CalculatorSession(std::ostream* errorLines)
+    : calculator_(noListing_, errorLines != nullptr ? *errorLines : errorStream_) {
   // A stream swallows what its buffer throws; a memory failure while an
   // error line is kept must reach the caller instead of losing the line.
   errorStream_.exceptions(std::ios::badbit);
