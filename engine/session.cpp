@@ -28,7 +28,9 @@ double CalculatorSession::evaluate(WideString& line) {
   errors_.swap(pending_);
   errorCount_ = static_cast<std::size_t>(calculator_.errorLineCount() - before);
   if (pending_.size() > UnitBuffer::KEPT_UNITS) {
-    std::string().swap(pending_);
+    // The error lines of a huge line are not held until the next one.
+    pending_.clear();
+    pending_.shrink_to_fit();
   }
   return value;
 }
