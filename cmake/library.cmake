@@ -47,9 +47,12 @@ foreach(target zorvex_shared zorvex_static)
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     POSITION_INDEPENDENT_CODE ON)
-  target_compile_definitions(${target} PRIVATE ZORVEX_BUILDING_LIBRARY)
+  # Compiled as zorvex_core is (its include directories, among them that
+  # of the configured version header, and its definitions).
+  target_compile_definitions(${target} PRIVATE ZORVEX_BUILDING_LIBRARY
+    $<TARGET_PROPERTY:zorvex_core,COMPILE_DEFINITIONS>)
   target_include_directories(${target}
-    PRIVATE ${PROJECT_SOURCE_DIR}
+    PRIVATE $<TARGET_PROPERTY:zorvex_core,INCLUDE_DIRECTORIES>
     INTERFACE $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/engine>
               $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 endforeach()
