@@ -338,7 +338,16 @@ CASES
   return $ok
 }
 
-for check in install_prefix debian_package install_script; do
+# readme_example: the README's section "Embedding Zorvex" shows the C
+# example as examples/c holds it, in under 20 lines.
+readme_example() {
+  local c=$here/../examples/c/lines.c
+  awk '/^## Embedding Zorvex/ {on = 1} on && /^```c$/ {copy = 1; next} copy && /^```$/ {exit} copy' \
+    "$here/../README.md" | cmp -s - "$c" || { fail "the README's C example is not $c"; return 1; }
+  [ "$(wc -l <"$c")" -lt 20 ] || { fail "$c has 20 lines or more"; return 1; }
+}
+
+for check in install_prefix debian_package install_script readme_example; do
   if "$check"; then
     passes=$((passes + 1))
   else
