@@ -79,6 +79,19 @@ set_target_properties(zorvex_static PROPERTIES
   INTERPROCEDURAL_OPTIMIZATION_MINSIZEREL OFF)
 # Nor the compiler's signature (the .comment section) in every object.
 target_compile_options(zorvex_static PRIVATE -fno-ident)
+# The archive's objects are joined into one, in which everything hidden
+# becomes local: a program linking the archive then sees the C API alone,
+# and its own names (a class Calculator, a WideString) can neither clash
+# with the engine's nor be merged with them.
+if(CMAKE_LINKER AND CMAKE_OBJCOPY AND CMAKE_AR)
+  set(joined ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/zorvex_static.dir/zorvex.o)
+  add_custom_command(TARGET zorvex_static POST_BUILD
+    COMMAND ${CMAKE_LINKER} -r --whole-archive $<TARGET_FILE:zorvex_static> -o ${joined}
+    COMMAND ${CMAKE_OBJCOPY} --localize-hidden ${joined}
+    COMMAND ${CMAKE_COMMAND} -E rm -f $<TARGET_FILE:zorvex_static>
+    COMMAND ${CMAKE_AR} rcs $<TARGET_FILE:zorvex_static> ${joined}
+    VERBATIM)
+endif()
 target_link_libraries(zorvex_static INTERFACE m)
 
 install(TARGETS zorvex_shared EXPORT zorvex-targets

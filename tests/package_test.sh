@@ -164,6 +164,20 @@ check_examples() {
   fi
   same_as_program python env LD_LIBRARY_PATH="$libdir" python3 "$here/../examples/python/lines.py" ||
     ok=1
+  # The C example once more, with the static archive and the libraries
+  # that zorvex.pc names for it.
+  # shellcheck disable=SC2046 # the flags are words
+  if cc -std=c99 -o "$work/examples/c-static" "$here/../examples/c/lines.c" \
+      $(PKG_CONFIG_LIBDIR=$(dirname "$pc") PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=$sysroot \
+        pkg-config --cflags zorvex) "$libdir/libzorvex.a" \
+      $(PKG_CONFIG_LIBDIR=$(dirname "$pc") pkg-config --libs-only-l --static zorvex | sed 's/-lzorvex//') \
+      >"$work/examples/c-static.log" 2>&1; then
+    same_as_program c-static "$work/examples/c-static" || ok=1
+  else
+    cat "$work/examples/c-static.log"
+    fail "the C example does not link with the static archive"
+    ok=1
+  fi
   return $ok
 }
 
@@ -180,6 +194,12 @@ check_library() {
   grep -q '^zorvex_evaluate$' "$work/exports" || { fail "the library does not export the API"; ok=1; }
   if grep -v '^zorvex_' "$work/exports" | grep -q .; then
     fail "the library exports more than the API: $(grep -v '^zorvex_' "$work/exports" | head -5)"
+    ok=1
+  fi
+  # The static archive too: nothing but the API is global in it.
+  nm -g --defined-only "$libdir/libzorvex.a" | awk 'NF == 3 && $2 != "u" {print $3}' >"$work/archived"
+  if grep -v '^zorvex_' "$work/archived" | grep -q . || ! grep -q '^zorvex_evaluate$' "$work/archived"; then
+    fail "the static archive defines more than the API: $(grep -v '^zorvex_' "$work/archived" | head -5)"
     ok=1
   fi
   if objdump -p "$build/zorvex" | grep -q 'NEEDED.*libzorvex'; then
