@@ -221,7 +221,7 @@ check_library() {
 # package: no error, warning or note.
 check_lintian() {
   command -v lintian >/dev/null 2>&1 || { echo "package_test: lintian not installed, not run"; return 0; }
-  lintian --info "$1" >"$work/lintian" 2>/dev/null
+  lintian --display-info "$1" >"$work/lintian" 2>/dev/null
   if grep -q '^[EWI]: ' "$work/lintian"; then
     fail "lintian reports:"
     cat "$work/lintian"
