@@ -14,7 +14,10 @@ ZORVEX_FORMAT_CAPACITY = 40  # from zorvex.h
 
 handle_p = ctypes.c_void_p
 size_t_p = ctypes.POINTER(ctypes.c_size_t)
-library = ctypes.CDLL("libzorvex.so.0")
+try:
+    library = ctypes.CDLL("libzorvex.so.0")
+except OSError as error:
+    sys.exit("lines.py: cannot load the library: %s" % error)
 for name, result, arguments in [
     ("zorvex_create", ctypes.c_int, [ctypes.POINTER(handle_p)]),
     ("zorvex_destroy", None, [handle_p]),
