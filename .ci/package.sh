@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installation and the Debian package, from a release build: `cmake
-# --install` into a scratch prefix and the .deb of `cpack -G DEB` unpacked
-# into a scratch root must each give a working zorvex with its manual page,
-# and lintian must find nothing in the .deb.
+# Installation and the Debian packages, from a release build: `cmake
+# --install` into a scratch prefix and the three .deb files of `cpack -G
+# DEB` unpacked into a scratch root must each give a working zorvex with its
+# manual page and a library that the examples build against, and lintian
+# must find nothing in any of the packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -101,6 +101,7 @@ std::string_view usageText() {
 std::string versionText() {
   std::string text = "zorvex ";
   text += VERSION_TEXT;
+  text += "\nCopyright 2026 Zorvex developers; released under the MIT (Expat) licence";
 #ifdef ZORVEX_HAVE_LIBEDIT
   text += "\nline editing: libedit, loaded at a terminal when it is installed\n";
 #else

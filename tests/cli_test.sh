@@ -70,6 +70,8 @@ check_first_line() {
 check_first_line "help" "Usage: zorvex [OPTION]... [FILE]..." --help
 check_first_line "help wins" "Usage: zorvex [OPTION]... [FILE]..." -q -h -e 1
 check_first_line "version" "zorvex $version" -V
+"$program" --version | grep -qx 'Copyright 2026 Zorvex developers; released under the MIT (Expat) licence'
+verdict "version names the licence" $? "$("$program" --version)"
 
 # Input that is the output file: refused before anything is evaluated.
 printf '1+1\n' >loop
