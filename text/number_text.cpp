@@ -423,7 +423,7 @@ double parseDecimal(std::string_view text) {
     }
   }
   const std::string terminated(text);
-  return std::strtod(terminated.c_str(), nullptr);
+  return portable::strtod(terminated.c_str(), nullptr);
 }
 
 double parseUnits(std::u16string_view units) {
