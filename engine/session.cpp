@@ -3,7 +3,8 @@
 #include "engine/function_table.h"
 #include "text/unit_buffer.h"
 
-CalculatorSession::CalculatorSession() {
+CalculatorSession::CalculatorSession(std::ostream* errorLines)
+    : calculator_(noListing_, errorLines != nullptr ? *errorLines : errorStream_) {
   // A stream swallows what its buffer throws; a memory failure while an
   // error line is kept must reach the caller instead of losing the line.
   errorStream_.exceptions(std::ios::badbit);
@@ -22,12 +23,24 @@ double CalculatorSession::evaluate(WideString& line) {
   pending_.clear();
   errorStream_.clear();  // after a memory failure the stream is left bad
   const uint64_t before = calculator_.errorLineCount();
-  const double value = calculator_.evaluateLine(line);
+  VariableStore& variables = calculator_.variables;
+  variables.noteChanges();
+  double value;
+  try {
+    value = calculator_.evaluateLine(line);
+  } catch (...) {
+    // A line given up part way takes back what it assigned.
+    variables.undoChanges();
+    throw;
+  }
+  variables.keepChanges();
   // Only a line evaluated to its end replaces the error lines of the last.
   errors_.swap(pending_);
   errorCount_ = static_cast<std::size_t>(calculator_.errorLineCount() - before);
   if (pending_.size() > UnitBuffer::KEPT_UNITS) {
-    std::string().swap(pending_);
+    // The error lines of a huge line are not held until the next one.
+    pending_.clear();
+    pending_.shrink_to_fit();
   }
   return value;
 }

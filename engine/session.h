@@ -19,14 +19,17 @@ constexpr std::size_t VALUE_TEXT_CAPACITY = NUMBER_TEXT_CAPACITY;
 
 /// One calculator as its users see it: the one place where a line becomes a
 /// value and its error lines. It owns a Calculator whose error lines it
-/// keeps as text, one line's at a time, instead of writing them anywhere,
-/// and it names, sets and lists the variables by their bytes. It catches
-/// nothing: a memory failure leaves as std::bad_alloc, with the last
-/// line's error lines and count as they were before the call.
+/// keeps as text, one line's at a time, and it names, sets and lists the
+/// variables by their bytes. It catches nothing: a memory failure leaves as
+/// std::bad_alloc, with the variables and the last line's error lines and
+/// count as they were before the call.
 class CalculatorSession {
  public:
-  /// A calculator with the predefined variables pi and rad.
-  CalculatorSession();
+  /// A calculator with the predefined variables pi and rad. With
+  /// `errorLines`, each error line goes there the moment it is found and
+  /// errors() stays empty: a line of any size then costs no second copy of
+  /// its names, and a reader of both streams sees the lines in order.
+  explicit CalculatorSession(std::ostream* errorLines = nullptr);
   CalculatorSession(const CalculatorSession&) = delete;
   CalculatorSession& operator=(const CalculatorSession&) = delete;
 
@@ -36,7 +39,8 @@ class CalculatorSession {
   /// the dialogue does; returns its value.
   double evaluate(WideString& line);
 
-  /// Returns the error lines of the last evaluation, each ended by '\n'.
+  /// Returns the error lines of the last evaluation, each ended by '\n'
+  /// (empty when they go to a stream).
   std::string_view errors() const { return errors_; }
   /// Returns how many error lines the last evaluation wrote.
   std::size_t errorCount() const { return errorCount_; }
@@ -93,7 +97,7 @@ class CalculatorSession {
   std::ostream errorStream_{&pendingBuffer_};
   /// The calculator never lists its variables to a stream of its own.
   std::ostream noListing_{nullptr};
-  Calculator calculator_{noListing_, errorStream_};
+  Calculator calculator_;
   WideString line_;
   mutable WideString name_;
   mutable std::string nameBytes_;

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/commands.h"
 #include "console/completion.h"
 #include "console/console.h"
 #include "console/history_file.h"
@@ -25,14 +26,9 @@
 #include "console/screens.h"
 #include "engine/function_table.h"
 #include "engine/zorvex.h"
+#include "text/wide_string.h"
 
 namespace {
-
-/// The command words of the dialogue, upper case, as the program compares them.
-constexpr std::string_view EXIT_WORD = "EXIT";
-constexpr std::string_view HELP_WORD = "HELP";
-constexpr std::string_view SHOW_VARS_WORD = "SHOWVARS";
-constexpr std::string_view SHOW_FUNCS_WORD = "SHOWFUNCS";
 
 struct Page {
   zorvex* calculator = nullptr;
@@ -115,37 +111,43 @@ bool recordEvaluation(std::string_view line) {
   return true;
 }
 
-/// Returns true when `line`, with its letters a to z in capitals, is `word`.
-bool isCommand(std::string_view line, std::string_view word) {
-  if (line.size() != word.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c =
-        line[i] >= 'a' && line[i] <= 'z' ? static_cast<char>(line[i] - 'a' + 'A') : line[i];
-    if (c != word[i]) {
-      return false;
+/// Returns the command `line` is, as the program finds it, or nothing.
+std::optional<Command> commandOf(std::string_view line) {
+  for (const CommandWord& word : commandWords()) {
+    // Only a line as long as a command word can be one.
+    if (word.word.size() == line.size()) {
+      WideString units;
+      units.assignBytes(line.data(), line.size());
+      return findCommand(units);
     }
   }
-  return true;
+  return std::nullopt;
 }
 
 /// Runs one line of the dialogue; returns false after exit or a failure.
 bool enterLine(std::string_view line) {
   record('i', line);
-  if (isCommand(line, EXIT_WORD)) {
-    record('x', "");
-    return false;
+  const std::optional<Command> command = commandOf(line);
+  if (!command) {
+    if (!recordEvaluation(line)) {
+      record('x', "");
+      return false;
+    }
+    return true;
   }
-  if (isCommand(line, HELP_WORD)) {
-    recordScreen([](std::ostream& out) { printHelpScreen(out); });
-  } else if (isCommand(line, SHOW_VARS_WORD)) {
-    recordVariables();
-  } else if (isCommand(line, SHOW_FUNCS_WORD)) {
-    recordScreen([](std::ostream& out) { printFunctionsScreen(out); });
-  } else if (!recordEvaluation(line)) {
-    record('x', "");
-    return false;
+  switch (*command) {
+    case Command::EXIT:
+      record('x', "");
+      return false;
+    case Command::HELP:
+      recordScreen([](std::ostream& out) { printHelpScreen(out); });
+      break;
+    case Command::SHOWVARS:
+      recordVariables();
+      break;
+    case Command::SHOWFUNCS:
+      recordScreen([](std::ostream& out) { printFunctionsScreen(out); });
+      break;
   }
   return true;
 }
@@ -207,7 +209,9 @@ size_t page_complete(size_t cursor, size_t length) {
   CompletionWords words;
   // In lower case, as the calculator folds names and the help screen
   // spells the commands; the same words as Tab completes at a terminal.
-  words.commands = {"exit", "help", "showfuncs", "showvars"};
+  for (const CommandWord& word : commandWords()) {
+    words.commands.emplace_back(word.word);
+  }
   for (const FunctionRow& function : functionTable()) {
     words.names.emplace_back(function.name);
     words.names.back().push_back('(');
