@@ -14,12 +14,6 @@
 
 namespace portable {
 
-uint64_t bitsOf(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 #if defined(__EMSCRIPTEN__)
 
 // The WebAssembly C library formats and reads decimals exactly (correctly

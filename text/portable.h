@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // The few library calls that not every toolchain Zorvex is built with
 // provides: the WebAssembly build's C++ library has no std::bit_cast and no
@@ -13,8 +14,13 @@
 // result on every build.
 namespace portable {
 
-/// Returns the bits of `value`, as std::bit_cast<uint64_t> does.
-uint64_t bitsOf(double value);
+/// Returns the bits of `value`, as std::bit_cast<uint64_t> does. Inline:
+/// the number conversions call it for every value they write.
+inline uint64_t bitsOf(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
 
 /// Writes `value` as std::to_chars with `format` (fixed or general) and
 /// `precision` does, which is the C library's "%.*f" or "%.*g"; returns the

@@ -15,8 +15,11 @@ for command in em++ chromium node npm python3; do
   command -v "$command" >/dev/null 2>&1 || missing+=("$command")
 done
 if [ "${#missing[@]}" -gt 0 ]; then
+  if [ "${CI:-}" = true ]; then
+    echo "failed: the browser tests need ${missing[*]} (scripts/install-deps installs them)"
+    exit 1
+  fi
   echo "skipped: the browser tests need ${missing[*]} (scripts/install-deps installs them)"
-  [ "${CI:-}" = true ] && exit 1
   exit 77
 fi
 
