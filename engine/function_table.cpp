@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/error_lines.h"
+#include "text/portable.h"
 
 namespace {
 
@@ -13,8 +14,8 @@ double sine(double x) { return std::sin(x); }
 double cosine(double x) { return std::cos(x); }
 double tangent(double x) { return std::tan(x); }
 double cotangent(double x) { return 1.0 / std::tan(x); }
-double arcsine(double x) { return std::asin(x); }
-double arccosine(double x) { return std::acos(x); }
+double arcsine(double x) { return portable::asin(x); }
+double arccosine(double x) { return portable::acos(x); }
 double arctangent(double x) { return std::atan2(x, 1.0); }
 
 // Every place that lists the functions for people or tools carries the

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "text/portable.h"
+
 // The C library's conversions are exact but slow. The shortcuts below give
 // the same bytes and values for the numbers a calculator meets most, using
 // integer arithmetic that is exact by construction; everything else goes to
@@ -54,7 +56,7 @@ struct Binary {
 };
 
 Binary decompose(double magnitude) {
-  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+  const uint64_t bits = portable::bitsOf(magnitude);
   const int biased = static_cast<int>(bits >> 52);
   const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
   if (biased == 0) {
@@ -370,7 +372,7 @@ std::string_view formatFixed(double value, char* buffer) {
     return {buffer, static_cast<std::size_t>(size)};
   }
   const auto end =
-      std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value, std::chars_format::fixed, 6);
+      portable::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value, std::chars_format::fixed, 6);
   return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
@@ -403,8 +405,8 @@ std::string_view formatGeneral(double value, char* buffer) {
     const int size = std::snprintf(buffer, NUMBER_TEXT_CAPACITY, "%.15g", value);
     return {buffer, static_cast<std::size_t>(size)};
   }
-  const auto end =
-      std::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value, std::chars_format::general, 15);
+  const auto end = portable::to_chars(buffer, buffer + NUMBER_TEXT_CAPACITY, value,
+                                      std::chars_format::general, 15);
   return {buffer, static_cast<std::size_t>(end.ptr - buffer)};
 }
 
@@ -414,14 +416,14 @@ double parseDecimal(std::string_view text) {
   }
   if (startsPlainDecimal(text)) {
     double value = 0.0;
-    const auto result =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    const auto result = portable::from_chars(text.data(), text.data() + text.size(), value,
+                                             std::chars_format::general);
     if (result.ec == std::errc()) {
       return value;
     }
   }
   const std::string terminated(text);
-  return std::strtod(terminated.c_str(), nullptr);
+  return portable::strtod(terminated.c_str(), nullptr);
 }
 
 double parseUnits(std::u16string_view units) {

@@ -1,10 +1,11 @@
 #include "variables/name_hash.h"
 
-#include <sys/random.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
+
+#include "text/portable.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ NameHashKey drawNameHashKey() {
   NameHashKey key{};
   // Without waiting: early in boot the pool may not be ready yet, and a
   // calculator must not hang for it.
-  if (getrandom(&key, sizeof key, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof key)) {
+  if (portable::fillRandom(&key, sizeof key)) {
     return key;
   }
   return fallbackNameHashKey();

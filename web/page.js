@@ -1,0 +1,326 @@
+// The dialogue of Zorvex in the browser. The engine, the screens, the
+// dispatch of the commands and the completion words are the program's own
+// C++ compiled to WebAssembly (page_api.cpp); this script moves lines and
+// keys between it and the page.
+import createZorvex from './zorvex.js';
+
+const HISTORY_KEY = 'zorvex.history';
+// A paste of many lines is shown in blocks of this many records, so that
+// the browser lays out only the blocks on screen.
+const BLOCK_RECORDS = 4000;
+
+const transcript = document.getElementById('transcript');
+const entry = document.getElementById('entry');
+const promptLabel = document.getElementById('prompt');
+const input = document.getElementById('line');
+const matchesView = document.getElementById('matches');
+const ended = document.getElementById('ended');
+const restart = document.getElementById('restart');
+const copy = document.getElementById('copy');
+const announce = document.getElementById('announce');
+
+const encoder = new TextEncoder();
+const decoder = new TextDecoder();
+
+let engine;
+let prompt = '';
+let historyCapacity = 0;
+let history = [];
+// Where Up and Down are in the history (history.length: the line being
+// typed), and that line, kept while older ones are shown.
+let recall = 0;
+let draft = '';
+
+// Typed lines may hold any character: the transcript shows the control
+// characters among them as their pictures, as a terminal shows ^M (the line
+// itself keeps them). Other records never hold one.
+const CONTROL_PATTERN = /[\x00-\x08\x0b-\x1f\x7f]/g;
+const pictureOf = (c) => String.fromCharCode(c === '\x7f' ? 0x2421 : 0x2400 + c.charCodeAt(0));
+
+// Writes `text` as UTF-8 into the engine's input; returns its length in bytes.
+function writeInput(text) {
+  const room = text.length * 3;
+  const at = engine._page_input(room);
+  return encoder.encodeInto(text, engine.HEAPU8.subarray(at, at + room)).written;
+}
+
+function readOutput() {
+  const at = engine._page_output();
+  const length = engine._page_output_length();
+  return decoder.decode(engine.HEAPU8.subarray(at, at + length));
+}
+
+// Shows the records of one call (see page_api.cpp) at the end of the
+// transcript; returns how many lines were entered, what a screen reader is
+// to say of the last one, and whether the session ended. The transcript is
+// text, with the error lines in elements of their own to style them apart:
+// a paste of many lines makes few elements, which the browser shows fast.
+function show(records) {
+  const lines = records.replace(CONTROL_PATTERN, pictureOf).split('\n');
+  lines.pop();  // every record ends with a line end
+  let text = '';
+  let block = document.createElement('div');
+  let entered = 0;
+  let over = false;
+  const endText = () => {
+    if (text !== '') {
+      block.append(text);
+      text = '';
+    }
+  };
+  for (let i = 0; i < lines.length; ++i) {
+    const line = lines[i];
+    const tag = line.charCodeAt(0);
+    if (tag === 0x69) {  // i
+      text += prompt + line.slice(1) + '\n';
+      ++entered;
+    } else if (tag === 0x6f) {  // o
+      text += line.slice(1) + '\n';
+    } else if (tag === 0x65) {  // e
+      endText();
+      const error = document.createElement('span');
+      error.className = 'error';
+      error.textContent = line.slice(1) + '\n';
+      block.append(error);
+    } else if (tag === 0x78) {  // x
+      over = true;
+    }
+    if ((i + 1) % BLOCK_RECORDS === 0 || i + 1 === lines.length) {
+      endText();
+      transcript.append(block);
+      block = document.createElement('div');
+    }
+  }
+  // What follows the last line entered is what a screen reader says.
+  const all = '\n' + records;
+  const last = all.lastIndexOf('\ni');
+  const spoken = all.slice(all.indexOf('\n', last + 1) + 1).split('\n')
+    .filter((record) => record[0] === 'o' || record[0] === 'e')
+    .map((record) => record.slice(1)).join('\n');
+  return {entered, spoken, over};
+}
+
+function say(text) {
+  // A new text node each time, so that a repeated result is announced too.
+  announce.textContent = '';
+  announce.append(text.trim() === '' ? 'blank' : text);
+}
+
+function scrollToPrompt() {
+  (entry.hidden ? ended : entry).scrollIntoView({block: 'end'});
+}
+
+function endSession() {
+  entry.hidden = true;
+  matchesView.hidden = true;
+  ended.hidden = false;
+  say('The session has ended.');
+  restart.focus();
+}
+
+function startSession() {
+  engine._page_start();
+  const {over} = show(readOutput());
+  input.value = '';
+  recall = history.length;
+  draft = '';
+  if (over) {
+    endSession();
+    return;
+  }
+  ended.hidden = true;
+  entry.hidden = false;
+  input.focus();
+  scrollToPrompt();
+}
+
+function loadHistory() {
+  try {
+    const stored = JSON.parse(localStorage.getItem(HISTORY_KEY) || '[]');
+    if (Array.isArray(stored)) {
+      history = stored.filter((line) => typeof line === 'string' && line !== '');
+    }
+  } catch {
+    history = [];
+  }
+  history = history.slice(-historyCapacity);
+}
+
+// Adds the lines entered to the history, leaving out empty ones and a line
+// equal to the one before; only the newest historyCapacity are kept.
+function remember(text) {
+  const newest = [];
+  let end = text.length;
+  while (end > 0 && newest.length < historyCapacity) {
+    const start = text.lastIndexOf('\n', end - 1) + 1;
+    const line = text.slice(start, end).replace(/\r$/, '');
+    if (line !== '' && line !== newest[newest.length - 1]) {
+      newest.push(line);
+    }
+    end = start - 1;
+  }
+  newest.reverse();
+  if (newest.length > 0 && newest[0] === history[history.length - 1]) {
+    newest.shift();
+  }
+  history = history.concat(newest).slice(-historyCapacity);
+  try {
+    localStorage.setItem(HISTORY_KEY, JSON.stringify(history));
+  } catch {
+    // Storage full or refused: the history lasts for this visit only.
+  }
+}
+
+// Runs `text` (lines each ended by a line end; the last may lack it) and
+// shows what they give. The lines read are added to the history.
+function enter(text) {
+  const length = writeInput(text);
+  const going = engine._page_enter(length) === 1;
+  const consumed = engine._page_consumed();
+  remember(consumed === length ? text
+                               : decoder.decode(encoder.encode(text).subarray(0, consumed)));
+  recall = history.length;
+  draft = '';
+  const {entered, spoken, over} = show(readOutput());
+  matchesView.hidden = true;
+  if (!going || over) {
+    endSession();
+    return;
+  }
+  say(entered > 1 ? `${entered} lines evaluated. ${spoken}` : spoken);
+  scrollToPrompt();
+}
+
+function complete() {
+  const cursor = input.selectionStart ?? input.value.length;
+  const before = encoder.encode(input.value.slice(0, cursor)).length;
+  const start = engine._page_complete(before, writeInput(input.value));
+  if (start === before) {
+    return false;  // no word before the cursor: Tab moves on
+  }
+  const records = readOutput().split('\n');
+  const insert = records[0].slice(1);
+  const matches = records.filter((record) => record[0] === 'm').map((record) => record.slice(1));
+  if (insert !== '') {
+    input.setRangeText(insert, cursor, input.selectionEnd ?? cursor, 'end');
+    matchesView.hidden = true;
+  } else if (matches.length > 1) {
+    matchesView.textContent = matches.join('  ');
+    matchesView.hidden = false;
+    say(matches.join(', '));
+  }
+  return true;
+}
+
+function showRecalled(index) {
+  if (recall === history.length) {
+    draft = input.value;
+  }
+  recall = index;
+  input.value = recall === history.length ? draft : history[recall];
+  input.setSelectionRange(input.value.length, input.value.length);
+}
+
+input.addEventListener('keydown', (event) => {
+  const plain = !event.altKey && !event.metaKey;
+  if (event.key === 'Enter' && plain && !event.ctrlKey && !event.shiftKey) {
+    event.preventDefault();
+    const line = input.value;
+    input.value = '';
+    enter(line + '\n');
+  } else if (event.key === 'Tab' && plain && !event.ctrlKey && !event.shiftKey) {
+    if (complete()) {
+      event.preventDefault();
+    }
+  } else if (event.key === 'ArrowUp' && plain && !event.ctrlKey) {
+    event.preventDefault();
+    if (recall > 0) {
+      showRecalled(recall - 1);
+    }
+  } else if (event.key === 'ArrowDown' && plain && !event.ctrlKey) {
+    event.preventDefault();
+    if (recall < history.length) {
+      showRecalled(recall + 1);
+    }
+  } else if (
+    (event.key === 'Escape' && plain && !event.ctrlKey) ||
+    (event.ctrlKey && plain && !event.shiftKey && (event.key === 'c' || event.key === 'C') &&
+      input.selectionStart === input.selectionEnd)
+  ) {
+    // Ctrl+C with text selected in the line copies it, as everywhere else.
+    event.preventDefault();
+    input.value = '';
+    recall = history.length;
+    draft = '';
+    matchesView.hidden = true;
+  }
+});
+
+input.addEventListener('input', () => {
+  matchesView.hidden = true;
+});
+
+input.addEventListener('paste', (event) => {
+  const pasted = event.clipboardData?.getData('text/plain') ?? '';
+  if (!pasted.includes('\n')) {
+    return;  // part of one line: pasted into it as usual
+  }
+  event.preventDefault();
+  const start = input.selectionStart ?? input.value.length;
+  const end = input.selectionEnd ?? start;
+  const after = input.value.slice(end);
+  const text = input.value.slice(0, start) + pasted;
+  const lastEnd = text.lastIndexOf('\n');
+  // What follows the last line end stays in the line, as at a terminal.
+  const rest = text.slice(lastEnd + 1);
+  input.value = '';
+  enter(text.slice(0, lastEnd + 1));
+  if (!entry.hidden) {
+    input.value = rest + after;
+    input.setSelectionRange(rest.length, rest.length);
+  }
+});
+
+entry.addEventListener('submit', (event) => event.preventDefault());
+
+restart.addEventListener('click', startSession);
+
+copy.addEventListener('click', async () => {
+  let text = transcript.textContent;
+  if (!entry.hidden) {
+    text += prompt + input.value;
+  }
+  try {
+    await navigator.clipboard.writeText(text);
+    say('Transcript copied.');
+  } catch {
+    say('The browser did not allow copying.');
+  }
+});
+
+async function main() {
+  try {
+    engine = await createZorvex({
+      onAbort: () => {
+        const failure = document.createElement('div');
+        failure.className = 'error';
+        failure.textContent = 'zorvex: the engine stopped; reload the page\n';
+        transcript.append(failure);
+        entry.hidden = true;
+      },
+    });
+  } catch (error) {
+    transcript.textContent = `zorvex: the engine could not be loaded: ${error}\n`;
+    return;
+  }
+  const at = engine._page_prompt();
+  prompt = decoder.decode(engine.HEAPU8.subarray(at, engine.HEAPU8.indexOf(0, at)));
+  promptLabel.textContent = prompt;
+  historyCapacity = engine._page_history_capacity();
+  loadHistory();
+  copy.disabled = false;
+  startSession();
+  document.body.dataset.ready = String(performance.now());
+}
+
+main();
