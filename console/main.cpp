@@ -6,7 +6,7 @@
 #include "console/fd_streams.h"
 #include "console/messages.h"
 #include "console/options.h"
-#include "console/session.h"
+#include "console/run.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef ZORVEX_CONSOLE_SESSION_H_
-#define ZORVEX_CONSOLE_SESSION_H_
+#ifndef ZORVEX_CONSOLE_RUN_H_
+#define ZORVEX_CONSOLE_RUN_H_
 
 struct Options;
 class OutputBuffer;
@@ -21,4 +21,4 @@ LineOrigin lineOrigin(const Options& options, bool atTerminal);
 /// the run's signals for as long as it runs. Returns the exit status.
 int runSession(const Options& options, OutputBuffer& out, OutputBuffer& err);
 
-#endif  // ZORVEX_CONSOLE_SESSION_H_
+#endif  // ZORVEX_CONSOLE_RUN_H_

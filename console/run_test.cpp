@@ -1,4 +1,4 @@
-#include "console/session.h"
+#include "console/run.h"
 
 #include <gtest/gtest.h>
 
