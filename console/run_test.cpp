@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(SessionTest, ChoosesWhereTheLinesComeFrom) {
+TEST(RunTest, ChoosesWhereTheLinesComeFrom) {
   struct Case {
     const char* what;
     std::vector<std::string> expressions;
