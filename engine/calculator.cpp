@@ -8,7 +8,9 @@ Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(e
   // pi is the six-digit 3.14159, not the mathematical constant; the angle
   // conversions of the function library use the same value.
   setVariable(WideString("pi"), 3.14159);
-  setVariable(WideString("rad"), 0.0);
+  const WideString rad("rad");
+  setVariable(rad, 0.0);
+  rad_ = findVariable(rad);
 }
 
 Calculator::~Calculator() = default;

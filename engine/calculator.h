@@ -94,6 +94,11 @@ class Calculator {
   std::ostream& err_;
   int usedSlots_ = 0;
   uint64_t errorLineCount_ = 0;
+  /// The variable rad, which holds the angle mode. It is created with the
+  /// calculator, never removed, and its node never moves, so a function
+  /// call reads the mode through it without building or looking up the
+  /// name; the value read is the variable's value at the moment of the call.
+  const Variable* rad_ = nullptr;
   /// True when the current line has a run too long to keep its memory for
   /// the next line.
   bool longRuns_ = false;

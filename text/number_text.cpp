@@ -110,6 +110,10 @@ char* writePaddedDigits(uint64_t value, int count, char* out) {
 /// integer (the value in millionths), fit 64 bits.
 constexpr double FIXED_SHORTCUT_LIMIT = 1e13;
 
+/// From this magnitude on, a finite value's "%f" text reads back as the
+/// value itself (see readBackOfFixed).
+constexpr double LARGE_READ_BACK = 0x1p33;
+
 /// The value read back from a "%f" text of `micros` millionths, when the
 /// integer is exact in a double: one correctly rounded division.
 std::optional<double> readBackOfMicros(uint64_t micros, bool negative) {
@@ -389,7 +393,16 @@ std::optional<double> readBackOfFixed(double value) {
       return std::signbit(value) ? -back : back;
     }
   }
-  if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
+  if (!(magnitude < LARGE_READ_BACK)) {
+    // From 2^33 up, neighbouring doubles lie at least 2^-19 (about 1.9e-6)
+    // apart, so the six-decimal text, which is within 0.5e-6 of the value,
+    // reads back as the value itself; at a power of two, where the spacing
+    // below halves, the value is an integer and its text exact. Only
+    // infinities and NaNs (which reach here too), whose text is a word, go
+    // the long way.
+    if (std::isfinite(value)) {
+      return value;
+    }
     return std::nullopt;
   }
   return readBackOfMicros(scaleAndRound(decompose(magnitude), 6), std::signbit(value));
