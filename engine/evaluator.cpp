@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -40,7 +41,8 @@ double Calculator::reduceRange(int from, int to) {
   int8_t nextOfKind[MAX_TOKENS];
   int8_t firstOfKind[operatorOrder.size()];
   uint32_t kindsInRange = 0;
-  for (int i = rangeEnd(to) - 1, start = rangeStart(from); i >= start; --i) {
+  for (int i = std::min(rangeEnd(to), usedEnd()) - 1, start = rangeStart(from); i >= start;
+       i = previousSlot_[i]) {
     const uint32_t bit = operatorBit(tokens[i].kind);
     if (bit != 0) {
       const int k = std::countr_zero(bit);
@@ -67,7 +69,7 @@ double Calculator::reduceRange(int from, int to) {
         }
         writeNumber(d, value);
         if (m != -1) {
-          tokens[m].kind = TOKEN_EMPTY;
+          emptySlot(m);
         }
       } else {
         writeNumber(d, applyBinaryOperator(d));
@@ -88,9 +90,10 @@ int Calculator::findKind(TokenKind kind, int from, int to) const {
 }
 
 int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
-  const int end = rangeEnd(to);
+  // Empty slots neither open nor close, so the search steps over them.
+  const int end = std::min(rangeEnd(to), usedEnd());
   int depth = 0;
-  for (int i = rangeStart(from); i < end; ++i) {
+  for (int i = rangeStart(from); i < end; i = nextSlot_[i]) {
     const TokenKind kind = tokens[i].kind;
     if (kind == closeKind) {
       if (depth == 0) {
@@ -106,11 +109,14 @@ int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
 }
 
 double Calculator::takeOperand(int pos, bool leftwards) {
+  // Both searches pass over empty slots, so they step along the links,
+  // which skip only empty slots; beyond the line's last slot every slot is
+  // empty too.
   if (leftwards) {
-    for (int p = pos; p >= 0; --p) {
+    for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
       const TokenKind kind = tokens[p].kind;
       if (kind == TOKEN_NUMBER) {
-        tokens[p].kind = TOKEN_EMPTY;
+        emptySlot(p);
         return tokens[p].text.toNumber();
       }
       if (isGroupOpener(kind)) {
@@ -121,10 +127,10 @@ double Calculator::takeOperand(int pos, bool leftwards) {
   }
   // Rightwards the search runs to the end of the table, whatever range is
   // being reduced, unless a closing bracket or bar stops it.
-  for (int p = pos, end = usedEnd(); p < end; ++p) {
+  for (int p = pos, end = usedEnd(); p < end; p = nextSlot_[p]) {
     const TokenKind kind = tokens[p].kind;
     if (kind == TOKEN_NUMBER) {
-      tokens[p].kind = TOKEN_EMPTY;
+      emptySlot(p);
       return tokens[p].text.toNumber();
     }
     if (kind == ')' || kind == '|') {
@@ -168,9 +174,9 @@ double Calculator::applyBinaryOperator(int pos) {
 }
 
 WideString Calculator::takeAssignedName(int pos) {
-  for (int p = pos; p >= 0; --p) {
+  for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
     if (tokens[p].kind == TOKEN_NAME) {
-      tokens[p].kind = TOKEN_EMPTY;
+      emptySlot(p);
       return tokens[p].text;
     }
   }

@@ -140,6 +140,44 @@ char* formatFixedExactly(double value, char* out) {
   return writePaddedDigits(micros % 1000000, 6, out);
 }
 
+/// "%.15g" of values that are what a six-decimal number text from 0.0001
+/// up to 1e9 reads back as (an engine result, nearly always); returns null
+/// for others.
+///
+/// Such a value v is the double nearest to D = M / 10^6 for an integer M
+/// below 10^15, so D has at most 15 significant digits and at most six
+/// decimals. v lies within 2^-53 of itself from D, far less than half a
+/// unit of the fifteenth significant digit, so rounding v to 15 digits
+/// gives D exactly (where v and D straddle a power of ten, D is that power
+/// and v rounds up to it), and %.15g writes D in fixed notation without
+/// trailing zeros: its integer part, and its decimals when there are any.
+char* formatGeneralOfMicros(double value, char* out) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-4 && magnitude < 1e9)) {
+    return nullptr;
+  }
+  const double micros = (magnitude * 1e6 + 0x1p52) - 0x1p52;  // below 2^52: a whole number
+  if (micros / 1e6 != magnitude) {
+    return nullptr;  // not a six-decimal number read back
+  }
+  const uint64_t count = static_cast<uint64_t>(micros);
+  if (std::signbit(value)) {
+    *out++ = '-';
+  }
+  out = writeDigits(count / 1000000, out);
+  uint64_t decimals = count % 1000000;
+  if (decimals == 0) {
+    return out;
+  }
+  int shown = 6;
+  while (decimals % 10 == 0) {
+    decimals /= 10;
+    --shown;
+  }
+  *out++ = '.';
+  return writePaddedDigits(decimals, shown, out);
+}
+
 /// "%.15g" of non-zero values from 1e-5 up to 1e15 in magnitude; returns
 /// null for others.
 char* formatGeneralExactly(double value, char* out) {
@@ -409,6 +447,9 @@ std::optional<double> readBackOfFixed(double value) {
 }
 
 std::string_view formatGeneral(double value, char* buffer) {
+  if (char* end = formatGeneralOfMicros(value, buffer)) {
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+  }
   if (char* end = formatGeneralExactly(value, buffer)) {
     return {buffer, static_cast<std::size_t>(end - buffer)};
   }

@@ -122,7 +122,8 @@ TEST(NumberTextTest, GeneralFormatMatchesTheCLibraryAcrossItsStyles) {
     ASSERT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
   }
   for (double value : {999999999999999.9, 99999.99999999999, 0.000099999999999999999, 1e-5,
-                       0.00001000000000000001, 123456789012345.6, 0.1234567}) {
+                       0.00001000000000000001, 123456789012345.6, 0.1234567, 999999999.999999,
+                       0.0001, 0.00010000000000000002, 99999999.9999999, 0.000999999}) {
     EXPECT_EQ(formatGeneral(value, buffer), printfText("%.15g", value)) << value;
   }
 }
