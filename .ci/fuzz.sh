@@ -14,7 +14,7 @@ scripts/install-deps ci
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZORVEX_FUZZ=ON -DZORVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target zorvex_fuzz_console zorvex_fuzz_line
+cmake --build "$build" -j2 --target zorvex_fuzz_console zorvex_fuzz_line zorvex_fuzz_api
 
 # The seed corpus: the hand-written seeds and every transcript's input.
 seeds=$build/seeds
@@ -26,7 +26,7 @@ for input in tests/transcripts/*.in; do
 done
 
 status=0
-for target in console line; do
+for target in console line api; do
   program=$build/zorvex_fuzz_$target
   if compgen -G "fuzz/regressions/*" >/dev/null; then
     "$program" -runs=0 fuzz/regressions/* >"$build/replay_$target.log" 2>&1 || {

@@ -19,3 +19,13 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:exitcode=86:detect_stack_use_
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:exitcode=86
 export LSAN_OPTIONS=exitcode=86:suppressions=$PWD/.ci/lsan.supp:print_suppressions=0
 ctest --test-dir "$build" --output-on-failure -j2
+
+# Two calculators of the library in two threads at once, under clang's
+# ThreadSanitizer: a build of the test binary for that one test.
+tsan=build-tsan
+cmake -S . -B "$tsan" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build "$tsan" -j2 --target zorvex_tests
+TSAN_OPTIONS=halt_on_error=1:exitcode=86 "$tsan/zorvex_tests" \
+  --gtest_filter='ZorvexApiTest.TwoHandlesInTwoThreadsAtOnce'

@@ -9,7 +9,7 @@ scripts/install-deps ci
 
 build=build-valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target zorvex
+cmake --build "$build" -j2 --target zorvex zorvex_api_dialogue
 
 logs=$build/memcheck
 rm -rf "$logs"
@@ -40,6 +40,18 @@ for input in tests/transcripts/*.in; do
   fi
 done
 
+# The library through its C client on the same inputs: only memcheck's
+# verdict counts here, the differential test checks the answers.
+for input in tests/transcripts/*.in; do
+  valgrind --tool=memcheck --error-exitcode=99 --leak-check=full \
+    --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
+    --log-file="$PWD/$logs/api-%p.log" "$build/zorvex_api_dialogue" <"$input" >/dev/null 2>&1 || {
+    echo "valgrind: the library fails under memcheck on $(basename "$input")"
+    failed=$((failed + 1))
+  }
+done
+count=$((count * 2))
+
 runs=0
 for log in "$logs"/*.log; do
   runs=$((runs + 1))
@@ -54,11 +66,11 @@ for log in "$logs"/*.log; do
 done
 
 if [ "$runs" -lt "$count" ]; then
-  echo "valgrind: only $runs memcheck logs for $count transcripts"
+  echo "valgrind: only $runs memcheck logs for $count runs"
   failed=$((failed + 1))
 fi
 if [ "$failed" = 0 ]; then
-  echo "valgrind: $runs runs of $count transcripts: ERROR SUMMARY: 0 errors, definitely lost: 0 bytes in each"
+  echo "valgrind: $runs runs of the program and the library on the transcripts: ERROR SUMMARY: 0 errors, definitely lost: 0 bytes in each"
 fi
 echo "valgrind: $passed passed, $failed failed"
 [ "$failed" = 0 ]

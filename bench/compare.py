@@ -4,7 +4,8 @@
 Builds an optimised zorvex, generates the shared workloads, runs zorvex,
 bc -l and awk on the same work in this one run, checks that their outputs
 agree, and prints every performance target with its figure and MET or
-NOT MET. Exits 1 when a target is not met or an output disagrees.
+NOT MET. Where muparser is installed it also builds zorvex_oneshot and
+reports a fresh string per line through the C library against muparser. Exits 1 when a target is not met or an output disagrees.
 
     bench/compare.py [--lines N] [--runs R] [--workdir DIR] [--quick]
 
@@ -36,6 +37,16 @@ def build(workdir):
     subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "zorvex"], check=True,
                    stdout=subprocess.DEVNULL)
     return os.path.join(build_dir, "zorvex")
+
+
+def build_oneshot(workdir):
+    """Builds the one-shot benchmark, which is there only where muparser is
+    installed; returns its path, or None."""
+    build_dir = os.path.join(workdir, "build-release")
+    built = subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "zorvex_oneshot"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    path = os.path.join(build_dir, "zorvex_oneshot")
+    return path if built.returncode == 0 and os.path.exists(path) else None
 
 
 def generate(workdir, name, args):
@@ -190,6 +201,23 @@ def main():
     if "awk" in rates:
         ratio = z_rate / rates["awk"]
         report.target(f"throughput at least 1.5x {os.path.basename(awk)}", ratio >= 1.5, f"{ratio:.2f}x")
+
+    # 1b. A fresh string per line through the library, against muparser, on
+    # the workload's lines that both accept; one figure per kind of line.
+    oneshot = build_oneshot(args.workdir)
+    if oneshot is None:
+        log("one-shot: not built (muparser is missing; Debian: libmuparser-dev)")
+    else:
+        result = subprocess.run([oneshot, os.path.join(work, "zorvex.txt"), str(args.runs)],
+                                stdout=subprocess.PIPE, text=True)
+        for line in result.stdout.splitlines():
+            log(line)
+            if " ns/line" in line:
+                kind = line.split(":")[0][len("oneshot "):]
+                ratio = float(line.rsplit(", ", 1)[1].rstrip("x"))
+                report.target(f"one-shot {kind}: a fresh string faster than muparser",
+                              ratio > 1, f"{ratio:.2f}x")
+        report.failed |= result.returncode != 0
 
     # 4b. Memory: the run streams, so the workload costs no more than an empty run.
     empty = os.path.join(args.workdir, "empty.txt")

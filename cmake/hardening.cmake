@@ -32,7 +32,7 @@ endif()
 
 function(zorvex_hardening_targets)
   if(ZORVEX_FUZZ)
-    foreach(target console line)
+    foreach(target console line api)
       add_executable(zorvex_fuzz_${target} ${PROJECT_SOURCE_DIR}/fuzz/${target}_fuzz.cpp)
       target_link_libraries(zorvex_fuzz_${target} PRIVATE zorvex_console)
       target_link_options(zorvex_fuzz_${target} PRIVATE -fsanitize=fuzzer)

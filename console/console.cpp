@@ -1,13 +1,14 @@
 #include "console/console.h"
 
 #include <new>
+#include <optional>
 #include <ostream>
 
+#include "console/commands.h"
 #include "console/console_io.h"
 #include "console/messages.h"
 #include "console/screens.h"
-#include "engine/calculator.h"
-#include "text/number_text.h"
+#include "engine/session.h"
 #include "text/wide_string.h"
 
 namespace {
@@ -15,18 +16,16 @@ namespace {
 /// The dialogue proper; returns the status of a run whose output is sound.
 int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputBuffer& outBuffer,
                 OutputBuffer& errBuffer, const ConsoleStyle& style) {
-  Calculator calculator(out, err);
-  lines.follow(calculator.variables);
+  // Error lines go straight to the error stream as they are found, so that
+  // they come before the "= " line of their input.
+  CalculatorSession session(&err);
+  lines.follow(session);
   WideString line;
   if (style.banner) {
     printBanner(out);
   }
 
-  const WideString exitCommand("EXIT");
-  const WideString helpCommand("HELP");
-  const WideString showVarsCommand("SHOWVARS");
-  const WideString showFuncsCommand("SHOWFUNCS");
-  char number[NUMBER_TEXT_CAPACITY + 8];
+  char number[VALUE_TEXT_CAPACITY + 8];
 
   for (;;) {
     const ReadResult read = lines.readLine(style.prompt, line);
@@ -41,37 +40,30 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
     if (read == ReadResult::END) {
       break;  // end of input: leave as EXIT does
     }
-    const int length = line.length();
-    if (length == exitCommand.length() || length == helpCommand.length() ||
-        length == showVarsCommand.length() || length == showFuncsCommand.length()) {
-      // Only a line as long as a command word can be one. Any other line
-      // goes to the calculator as it is: the tokenizer folds letters to
-      // lower case, so upper-casing it first would change nothing.
-      line.toUpper();
-    }
-    if (line.equals(exitCommand)) {
-      break;
-    } else if (line.equals(helpCommand)) {
-      printHelpScreen(out);
-    } else if (line.equals(showVarsCommand)) {
-      calculator.showVariables();
-    } else if (line.equals(showFuncsCommand)) {
-      printFunctionsScreen(out);
-    } else {
+    const std::optional<Command> command = findCommand(line);
+    if (!command) {
       // The prefix, the value and the line end leave in one write.
-      const double value = calculator.evaluateLine(line);
+      const double value = session.evaluate(line);
       char* result = number;
       for (char c : style.resultPrefix) {
         *result++ = c;
       }
-      result += formatGeneral(value, result).size();
+      result += CalculatorSession::formatValue(value, result).size();
       *result++ = '\n';
       out.write(number, result - number);
       out.flush();
+    } else if (*command == Command::EXIT) {
+      break;
+    } else if (*command == Command::HELP) {
+      printHelpScreen(out);
+    } else if (*command == Command::SHOWVARS) {
+      session.writeVariables(out);
+    } else {
+      printFunctionsScreen(out);
     }
   }
   outBuffer.push();
-  if (style.errorLinesFail && calculator.errorLineCount() > 0) {
+  if (style.errorLinesFail && session.totalErrorCount() > 0) {
     return EXIT_EXPRESSION_ERROR;
   }
   return EXIT_OK;

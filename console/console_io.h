@@ -8,7 +8,7 @@
 
 #include "text/wide_string.h"
 
-class VariableStore;
+class CalculatorSession;
 
 /// What asking a line source for a line gave.
 enum class ReadResult {
@@ -31,9 +31,9 @@ class LineSource {
   /// Returns what failed and why ("read error: Is a directory") after
   /// FAILED, or "" before any failure.
   virtual std::string failure() const { return ""; }
-  /// Lets the source see the variables of the dialogue as they are defined,
-  /// for a source that offers their names while a line is typed.
-  virtual void follow(const VariableStore& variables) { (void)variables; }
+  /// Lets the source see the dialogue's calculator, for a source that
+  /// offers the names of its functions and variables while a line is typed.
+  virtual void follow(const CalculatorSession& session) { (void)session; }
 };
 
 /// An input buffer that can tell whether a whole line is already waiting,

@@ -3,10 +3,10 @@
 #include <istream>
 #include <string>
 
+#include "console/commands.h"
 #include "console/interrupts.h"
 #include "console/line_editor.h"
-#include "engine/function_table.h"
-#include "variables/variable_store.h"
+#include "engine/session.h"
 
 namespace {
 
@@ -56,20 +56,20 @@ EditorLineSource::EditorLineSource(LineEditor& editor, OutputBuffer& output)
     // In lower case, as the calculator folds names and the help screen
     // spells the commands.
     CompletionWords words;
-    words.commands = {"exit", "help", "showfuncs", "showvars"};
-    for (const FunctionRow& function : functionTable()) {
-      words.names.emplace_back(function.name);
+    for (const CommandWord& command : commandWords()) {
+      words.commands.emplace_back(command.word);
+    }
+    for (std::string_view function : CalculatorSession::functionNames()) {
+      words.names.emplace_back(function);
       words.names.back().push_back('(');
     }
-    for (const Variable* variable = variables_ != nullptr ? variables_->first() : nullptr;
-         variable != nullptr; variable = variable->next) {
-      if (variable->name.length() > 0) {
-        std::string name;
-        for (char16_t unit : variable->name.view()) {
-          name.push_back(static_cast<char>(unit));
+    if (session_ != nullptr) {
+      session_->forEachVariable([&words](std::string_view name, double) {
+        if (!name.empty()) {
+          words.names.emplace_back(name);
         }
-        words.names.push_back(std::move(name));
-      }
+        return false;
+      });
     }
     return words;
   });

@@ -41,12 +41,12 @@ class EditorLineSource : public LineSource {
   EditorLineSource(LineEditor& editor, OutputBuffer& output);
 
   ReadResult readLine(std::string_view prompt, WideString& line) override;
-  void follow(const VariableStore& variables) override { variables_ = &variables; }
+  void follow(const CalculatorSession& session) override { session_ = &session; }
 
  private:
   LineEditor& editor_;
   OutputBuffer& output_;
-  const VariableStore* variables_ = nullptr;
+  const CalculatorSession* session_ = nullptr;
 };
 
 /// The expressions of the command line, one line each, with no prompt.

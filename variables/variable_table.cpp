@@ -38,18 +38,21 @@ Variable* VariableTable::find(std::u16string_view name) const {
 }
 
 Variable* VariableTable::add(const WideString& name, double value) {
-  if (nodeCount_ % BLOCK_SIZE == 0) {
+  // Everything that can run out of memory comes before the node is
+  // counted, so a failure leaves the table as it was and no half-made node
+  // is ever placed in the index.
+  if (nodeCount_ % BLOCK_SIZE == 0 && blocks_.size() == nodeCount_ / BLOCK_SIZE) {
     blocks_.push_back(std::make_unique<Variable[]>(BLOCK_SIZE));
   }
-  const uint32_t number = nodeCount_++;
+  if (2 * (static_cast<std::size_t>(nodeCount_) + 1) > slotCount_) {
+    grow();
+  }
+  const uint32_t number = nodeCount_;
   Variable& created = node(number);
   created.name = name;
   created.value = value;
-  if (2 * static_cast<std::size_t>(nodeCount_) > slotCount_) {
-    grow();  // re-places every node, the new one included
-  } else {
-    place(hashOf(name.view()), number);
-  }
+  ++nodeCount_;
+  place(hashOf(name.view()), number);
   return &created;
 }
 
@@ -74,8 +77,11 @@ void VariableTable::place(uint64_t hash, uint32_t nodeNumber) {
 }
 
 void VariableTable::grow() {
+  // The new index is had before the old one is let go: a failure keeps
+  // the table whole.
+  SlotArray larger = allocateSlots(slotCount_ * 2);
+  slots_ = std::move(larger);
   slotCount_ *= 2;
-  slots_ = allocateSlots(slotCount_);
   for (uint32_t number = 0; number < nodeCount_; ++number) {
     place(hashOf(node(number).name.view()), number);
   }

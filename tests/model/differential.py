@@ -3,11 +3,17 @@
 
     differential.py --binary PATH [--count N] [--seed S] [--lines-per-run K]
                     [--unoptimised-build] [--shrink-limit L]
+                    [--api-driver PATH] [--inputs FILE...]
 
 Generates N random input lines over the whole expression language, feeds
 them to the binary in batches of K lines (one process per batch, the batch
 as its standard input) and compares standard output, standard error and the
-exit code byte for byte with zorvex_model.run.  A failing batch is shrunk to
+exit code byte for byte with zorvex_model.run.  With --api-driver, the
+program's quiet dialogue (-q) is compared instead with a program that
+answers the same lines through the C library alone (tests/api/), for the
+random batches and for each of the --inputs files; the help and functions
+screens, which are the program's and not the library's, are left out of
+both.  A failing batch is shrunk to
 the shortest input that still fails (ideally the failing line plus the
 assignments before it) and printed.  Ends with "N passed, M failed" counted
 in batches; exits 1 when any batch failed.
@@ -231,8 +237,28 @@ def batch_bytes(batch):
 
 
 def run_binary(binary, data):
+    return run_program([binary], data)
+
+
+# Set by --api-driver: the library's dialogue, compared with `binary -q`.
+API_DRIVER = None
+SCREEN_COMMANDS = (b"HELP", b"SHOWFUNCS")
+WANT_LABEL, GOT_LABEL = "model ", "binary"
+
+
+def without_screens(data):
+    """The input without its help and showfuncs lines (any case, CR LF too)."""
+    kept = []
+    for line in data.split(b"\n"):
+        bare = line[:-1] if line.endswith(b"\r") else line
+        if bare.upper() not in SCREEN_COMMANDS:
+            kept.append(line)
+    return b"\n".join(kept)
+
+
+def run_program(command, data):
     try:
-        proc = subprocess.run([binary], input=data, stdout=subprocess.PIPE,
+        proc = subprocess.run(command, input=data, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=20)
         return proc.stdout, proc.stderr, proc.returncode
     except subprocess.TimeoutExpired as exc:
@@ -241,6 +267,11 @@ def run_binary(binary, data):
 
 def outcome(binary, batch):
     data = batch_bytes(batch)
+    if API_DRIVER is not None:
+        data = without_screens(data)
+        want = run_program([binary, "-q"], data)
+        got = run_program([API_DRIVER], data)
+        return want == got, want, got
     want = zm.run(data)
     got = run_binary(binary, data)
     return want == got, want, got
@@ -309,7 +340,15 @@ def main(argv):
                              "operands + and * keep the left one's sign")
     parser.add_argument("--shrink-limit", type=int, default=3,
                         help="how many failing batches to shrink and print")
+    parser.add_argument("--api-driver",
+                        help="compare the program's -q dialogue with this client of the library")
+    parser.add_argument("--inputs", nargs="*", default=[],
+                        help="whole inputs compared as they are, before the random batches")
     args = parser.parse_args(argv)
+    global API_DRIVER, WANT_LABEL, GOT_LABEL
+    API_DRIVER = args.api_driver
+    if API_DRIVER is not None:
+        WANT_LABEL, GOT_LABEL = "program", "library"
     if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
         print("no executable program at %s" % args.binary)
         return 2
@@ -323,6 +362,19 @@ def main(argv):
     passed = failed = 0
     remaining = args.count
     shrunk = 0
+    for path in args.inputs:
+        with open(path, "rb") as f:
+            data = f.read()
+        lines = data.split(b"\n")
+        batch = [(line, b"\n") for line in lines[:-1]] + [(lines[-1], b"")]
+        same, want, got = outcome(args.binary, batch)
+        if same:
+            passed += 1
+            continue
+        failed += 1
+        print("MISMATCH on %s:" % path)
+        show("program", want, len(zm.BANNER))
+        show("other  ", got, len(zm.BANNER))
     while remaining > 0:
         k = min(args.lines_per_run, remaining)
         remaining -= k
@@ -339,15 +391,15 @@ def main(argv):
         _, want, got = outcome(args.binary, small)
         print("MISMATCH (batch of %d lines shrunk to %d):" % (len(batch), len(small)))
         print("  input:          %r" % batch_bytes(small))
-        show("model ", want, len(zm.BANNER))
-        show("binary", got, len(zm.BANNER))
+        show(WANT_LABEL, want, len(zm.BANNER))
+        show(GOT_LABEL, got, len(zm.BANNER))
         tiny = shrink_characters(args.binary, small)
         if tiny != small:
             _, want, got = outcome(args.binary, tiny)
             print("  with its last line cut down further:")
             print("  input:          %r" % batch_bytes(tiny))
-            show("model ", want, len(zm.BANNER))
-            show("binary", got, len(zm.BANNER))
+            show(WANT_LABEL, want, len(zm.BANNER))
+            show(GOT_LABEL, got, len(zm.BANNER))
     print("%d passed, %d failed" % (passed, failed))
     return 1 if failed else 0
 
