@@ -419,14 +419,14 @@ std::string_view formatFixed(double value, char* buffer) {
 std::optional<double> readBackOfFixed(double value) {
   const double magnitude = std::fabs(value);
   if (magnitude >= 1e-6 && magnitude < 4e9) {
-    // Most values are far from a rounding tie: the product with 10^6, its
-    // exact rounding error (fma) and its nearest integer settle the count
-    // of millionths without wide arithmetic. Near a tie, fall through.
+    // Most values are far from a rounding tie: the product with 10^6, a
+    // bound on its rounding error (half a unit in its last place, at most
+    // product * 2^-53) and its nearest integer settle the count of
+    // millionths without wide arithmetic. Near a tie, fall through.
     const double product = magnitude * 1e6;
-    const double error = std::fma(magnitude, 1e6, -product);
     const double rounded = (product + 0x1p52) - 0x1p52;  // product < 2^52: half to even
     const double fraction = product - rounded;           // exact
-    if (std::fabs(fraction) + std::fabs(error) < 0.4999) {
+    if (std::fabs(fraction) + product * 0x1p-53 < 0.4999) {
       const double back = rounded / 1e6;
       return std::signbit(value) ? -back : back;
     }
