@@ -146,8 +146,8 @@ char* formatFixedExactly(double value, char* out) {
 ///
 /// Such a value v is the double nearest to D = M / 10^6 for an integer M
 /// below 10^15, so D has at most 15 significant digits and at most six
-/// decimals. v lies within 2^-53 of itself from D, far less than half a
-/// unit of the fifteenth significant digit, so rounding v to 15 digits
+/// decimals. v differs from D by at most 2^-53 times v, far less than half
+/// a unit of the fifteenth significant digit, so rounding v to 15 digits
 /// gives D exactly (where v and D straddle a power of ten, D is that power
 /// and v rounds up to it), and %.15g writes D in fixed notation without
 /// trailing zeros: its integer part, and its decimals when there are any.
