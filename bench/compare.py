@@ -10,7 +10,7 @@ muparser is installed it also builds zorvex_oneshot and reports a fresh
 string per line through the C library, by kind of line, against muparser.
 Exits 1 when a target is not met or an output disagrees.
 
-    bench/compare.py [--lines N] [--runs R] [--workdir DIR] [--quick]
+    bench/compare.py [--lines N] [--runs R] [--workdir DIR] [--quick] [--shared DIR]
 
 The workload generator lives in ../shared/bench beside the project root and
 is run from there. Generated workloads are cached in the work directory.
@@ -26,9 +26,12 @@ import time
 import hash_flood
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-GENERATOR = os.path.join(os.path.dirname(ROOT), "shared", "bench", "gen_workload.py")
+# The shared bench folder beside the project root (--shared names another,
+# for a checkout that lies elsewhere).
+SHARED_BENCH = os.path.join(os.path.dirname(ROOT), "shared", "bench")
+GENERATOR = os.path.join(SHARED_BENCH, "gen_workload.py")
 # The floor: read a line, strtod, print; the least any calculator could spend.
-FLOOR_SOURCE = os.path.join(os.path.dirname(ROOT), "shared", "bench", "floor.c")
+FLOOR_SOURCE = os.path.join(SHARED_BENCH, "floor.c")
 FLOOR_LIMIT = 2.2
 
 
@@ -183,7 +186,12 @@ def main():
     parser.add_argument("--workdir", default=os.path.join("/tmp", "zorvex-bench"))
     parser.add_argument("--quick", action="store_true",
                         help="100k lines, one run, 10 MB instead of 100 MB for the long line")
+    parser.add_argument("--shared", default=SHARED_BENCH,
+                        help="the folder of gen_workload.py and floor.c")
     args = parser.parse_args()
+    global GENERATOR, FLOOR_SOURCE
+    GENERATOR = os.path.join(args.shared, "gen_workload.py")
+    FLOOR_SOURCE = os.path.join(args.shared, "floor.c")
     if args.quick:
         args.lines, args.runs = 100000, 1
     os.makedirs(args.workdir, exist_ok=True)
