@@ -23,7 +23,17 @@ double CalculatorSession::evaluate(WideString& line) {
   pending_.clear();
   errorStream_.clear();  // after a memory failure the stream is left bad
   const uint64_t before = calculator_.errorLineCount();
-  const double value = calculator_.evaluateLine(line);
+  VariableStore& variables = calculator_.variables;
+  variables.noteChanges();
+  double value;
+  try {
+    value = calculator_.evaluateLine(line);
+  } catch (...) {
+    // A line given up part way takes back what it assigned.
+    variables.undoChanges();
+    throw;
+  }
+  variables.keepChanges();
   // Only a line evaluated to its end replaces the error lines of the last.
   errors_.swap(pending_);
   errorCount_ = static_cast<std::size_t>(calculator_.errorLineCount() - before);

@@ -21,8 +21,8 @@ constexpr std::size_t VALUE_TEXT_CAPACITY = NUMBER_TEXT_CAPACITY;
 /// value and its error lines. It owns a Calculator whose error lines it
 /// keeps as text, one line's at a time, and it names, sets and lists the
 /// variables by their bytes. It catches nothing: a memory failure leaves as
-/// std::bad_alloc, with the last line's error lines and count as they were
-/// before the call.
+/// std::bad_alloc, with the variables and the last line's error lines and
+/// count as they were before the call.
 class CalculatorSession {
  public:
   /// A calculator with the predefined variables pi and rad. With

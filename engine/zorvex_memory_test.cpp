@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -102,7 +103,7 @@ TEST(ZorvexMemoryTest, EveryCallReportsTheFailureAndTheHandleGoesOn) {
       {"evaluate new variables",
        [](zorvex* c) {
          double value;
-         const std::string_view line = "b=c=d=e=f=g=h=i=j=k=l=m=n=o=p=r=s=t=u=v=w=x=y=z=2";
+         const std::string_view line = "vaa=b=c=d=e=f=g=h=i=j=k=l=m=n=o=p=r=s=t=u=v=w=x=y=z=2";
          return zorvex_evaluate(c, line.data(), line.size(), &value);
        }},
       {"set a new variable",
@@ -144,8 +145,17 @@ TEST(ZorvexMemoryTest, EveryCallReportsTheFailureAndTheHandleGoesOn) {
       if (reached) {
         ++failures;
         EXPECT_EQ(status, ZORVEX_NO_MEMORY) << call.what << " failing at " << count;
-        // A failed evaluation keeps the error lines of the one before.
+        // A failed call changes nothing: the error lines are those of the
+        // line before, and no assignment or new variable is left.
         EXPECT_EQ(errorsOf(calculator), "Error: Divide by zero!\n") << call.what << count;
+        for (const char* name :
+             {"q", "b", "z", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}) {
+          EXPECT_EQ(zorvex_get_variable(calculator, name, std::strlen(name), &value),
+                    ZORVEX_NOT_FOUND)
+              << call.what << " failing at " << count << ": " << name;
+        }
+        EXPECT_EQ(zorvex_get_variable(calculator, "vaa", 3, &value), ZORVEX_OK);
+        EXPECT_EQ(value, 0.0);
       } else {
         EXPECT_EQ(status, ZORVEX_OK) << call.what;
         done = true;

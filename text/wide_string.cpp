@@ -93,8 +93,9 @@ char16_t& WideString::at(int index) {
     return changeText().data()[index];
   }
   // Callers only read through this reference; it is reset on every use so a
-  // stray write cannot leak into a later read.
-  static char16_t zeroUnit;
+  // stray write cannot leak into a later read. Each thread has its own, as
+  // calculators may run in threads of their own.
+  thread_local char16_t zeroUnit;
   zeroUnit = 0;
   return zeroUnit;
 }

@@ -8,6 +8,9 @@ Variable* VariableStore::find(const WideString& name) const { return table_.find
 
 void VariableStore::set(const WideString& name, double value) {
   if (Variable* node = find(name)) {
+    if (noting_) {
+      changes_.push_back(Change{node, node->value});
+    }
     node->value = value;
     return;
   }
@@ -20,6 +23,27 @@ void VariableStore::set(const WideString& name, double value) {
     }
   }
   append(name, value);
+}
+
+void VariableStore::noteChanges() {
+  changes_.clear();
+  noting_ = true;
+}
+
+void VariableStore::keepChanges() {
+  changes_.clear();
+  noting_ = false;
+}
+
+void VariableStore::undoChanges() noexcept {
+  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+    if (change->node == nullptr) {
+      removeLast();
+    } else {
+      change->node->value = change->oldValue;
+    }
+  }
+  keepChanges();
 }
 
 void VariableStore::show(std::ostream& out) const {
@@ -35,7 +59,19 @@ void VariableStore::show(std::ostream& out) const {
 }
 
 Variable* VariableStore::append(const WideString& name, double value) {
-  Variable* node = table_.add(name, value);
+  if (noting_) {
+    // Noted first: a failure to note it must leave nothing to take back.
+    changes_.push_back(Change{nullptr, 0.0});
+  }
+  Variable* node;
+  try {
+    node = table_.add(name, value);
+  } catch (...) {
+    if (noting_) {
+      changes_.pop_back();
+    }
+    throw;
+  }
   if (last_ == nullptr) {
     first_ = node;
   } else {
@@ -43,4 +79,14 @@ Variable* VariableStore::append(const WideString& name, double value) {
   }
   last_ = node;
   return node;
+}
+
+void VariableStore::removeLast() {
+  table_.removeLast();
+  last_ = table_.last();
+  if (last_ == nullptr) {
+    first_ = nullptr;
+  } else {
+    last_->next = nullptr;
+  }
 }

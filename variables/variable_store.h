@@ -2,6 +2,7 @@
 #define ZORVEX_VARIABLES_VARIABLE_STORE_H_
 
 #include <iosfwd>
+#include <vector>
 
 #include "text/wide_string.h"
 #include "variables/variable_table.h"
@@ -26,12 +27,30 @@ class VariableStore {
   /// in creation order (values as %.15g), and an empty line; each flushed.
   void show(std::ostream& out) const;
 
+  /// Starts noting what `set` changes, so that `undoChanges` can take it
+  /// back; forgets what was noted before.
+  void noteChanges();
+  /// Stops noting changes and forgets them.
+  void keepChanges();
+  /// Takes back every change noted since `noteChanges`, newest first, and
+  /// stops noting.
+  void undoChanges() noexcept;
+
  private:
+  /// One noted change: a value overwritten, or (node null) a variable created.
+  struct Change {
+    Variable* node;
+    double oldValue;
+  };
+
   Variable* append(const WideString& name, double value);
+  void removeLast();
 
   Variable* first_ = nullptr;
   Variable* last_ = nullptr;
   VariableTable table_;
+  bool noting_ = false;
+  std::vector<Change> changes_;
 };
 
 #endif  // ZORVEX_VARIABLES_VARIABLE_STORE_H_

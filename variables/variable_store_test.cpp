@@ -81,3 +81,37 @@ TEST(VariableStoreTest, KeepsCreationOrderForManyVariables) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VariableStoreTest, NotedChangesAreTakenBackNewestFirst) {
+  VariableStore store;
+  store.set(WideString("pi"), 3.14159);
+  store.set(WideString("x"), 1);
+  std::ostringstream before;
+  store.show(before);
+
+  store.noteChanges();
+  store.set(WideString("x"), 2);
+  store.set(WideString("y"), 3);
+  store.set(WideString("x"), 4);
+  store.set(WideString("z"), 5);
+  store.undoChanges();
+  std::ostringstream after;
+  store.show(after);
+  EXPECT_EQ(after.str(), before.str());
+  EXPECT_EQ(store.find(WideString("y")), nullptr);
+  EXPECT_EQ(store.find(WideString("z")), nullptr);
+
+  // Kept changes stay, and nothing is noted once noting has stopped.
+  store.noteChanges();
+  store.set(WideString("y"), 6);
+  store.keepChanges();
+  store.set(WideString("w"), 7);
+  store.undoChanges();
+  std::ostringstream kept;
+  store.show(kept);
+  EXPECT_EQ(kept.str(), "\n\t\t0\npi\t\t3.14159\nx\t\t1\ny\t\t6\nw\t\t7\n\n");
+}
+
+}  // namespace

@@ -56,6 +56,27 @@ Variable* VariableTable::add(const WideString& name, double value) {
   return &created;
 }
 
+void VariableTable::removeLast() {
+  if (nodeCount_ == 0) {
+    return;
+  }
+  const uint32_t number = nodeCount_ - 1;
+  const std::size_t mask = slotCount_ - 1;
+  std::size_t slot = hashOf(node(number).name.view()) & mask;
+  while (slots_[slot].node != number + 1) {
+    slot = (slot + 1) & mask;
+  }
+  // Nodes are placed in creation order, by add and again by grow: every
+  // other node found its slot without passing this one, which was still
+  // empty then, so emptying it again is all it takes.
+  slots_[slot] = Slot{0, 0};
+  Variable& removed = node(number);
+  removed.name.clear();
+  removed.value = 0.0;
+  removed.next = nullptr;
+  nodeCount_ = number;
+}
+
 VariableTable::SlotArray VariableTable::allocateSlots(std::size_t count) {
   // Every slot starts empty. Look-ups land anywhere in a large table; on
   // small pages nearly every one would also miss the address translation

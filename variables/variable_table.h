@@ -33,8 +33,13 @@ class VariableTable {
   /// Returns the variable named `name`, or null.
   Variable* find(std::u16string_view name) const;
   /// Creates a variable that is not yet in the table and returns it; its
-  /// `next` is null.
+  /// `next` is null. A memory failure leaves the table as it was.
   Variable* add(const WideString& name, double value);
+  /// Returns the variable created last, or null when there is none.
+  Variable* last() const { return nodeCount_ == 0 ? nullptr : &node(nodeCount_ - 1); }
+  /// Takes the variable created last out of the table, as if it had never
+  /// been added. Returns nothing.
+  void removeLast();
 
  private:
   /// One index slot: the node's number plus one (0: empty) and the high

@@ -94,3 +94,38 @@ TEST(VariableTableTest, NamesCollidingUnderTheKeyAreAllFound) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VariableTableTest, RemovingTheNewestLeavesEveryOtherNameFound) {
+  // Under a fixed key the placements repeat from run to run; an index up
+  // to half full has runs of slots, so removals have entries to move back.
+  VariableTable table(NameHashKey{1, 2});
+  constexpr int COUNT = 3000;
+  std::vector<Variable*> created;
+  char name[16];
+  for (int i = 0; i < COUNT; ++i) {
+    std::snprintf(name, sizeof name, "v%d", i);
+    created.push_back(table.add(WideString(name), i));
+  }
+  for (int removed = COUNT - 1; removed >= COUNT / 2; --removed) {
+    ASSERT_EQ(table.last(), created[static_cast<std::size_t>(removed)]);
+    table.removeLast();
+    std::snprintf(name, sizeof name, "v%d", removed);
+    ASSERT_EQ(table.find(WideString(name).view()), nullptr) << name;
+    if (removed % 500 == 0) {
+      for (int kept = 0; kept < removed; ++kept) {
+        std::snprintf(name, sizeof name, "v%d", kept);
+        ASSERT_EQ(table.find(WideString(name).view()), created[static_cast<std::size_t>(kept)])
+            << name << " after removing down to " << removed;
+      }
+    }
+  }
+  // The places are taken again by new names.
+  Variable* again = table.add(WideString("again"), 7);
+  EXPECT_EQ(again, created[COUNT / 2]);
+  EXPECT_EQ(table.find(u"again"), again);
+  EXPECT_EQ(table.find(u"v0"), created[0]);
+}
+
+}  // namespace
