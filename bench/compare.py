@@ -4,10 +4,13 @@
 Builds an optimised zorvex, generates the shared workloads, runs zorvex,
 bc -l and awk on the same work in this one run, checks that their outputs
 agree, and prints every performance target with its figure and MET or
-NOT MET. Where muparser is installed it also builds zorvex_oneshot and
-reports a fresh string per line through the C library against muparser. Exits 1 when a target is not met or an output disagrees.
+NOT MET: among them the CPU of zorvex -q against the floor program of
+../shared/bench (read a line, strtod, print), run in turn with it. Where
+muparser is installed it also builds zorvex_oneshot and reports a fresh
+string per line through the C library, by kind of line, against muparser.
+Exits 1 when a target is not met or an output disagrees.
 
-    bench/compare.py [--lines N] [--runs R] [--workdir DIR] [--quick]
+    bench/compare.py [--lines N] [--runs R] [--workdir DIR] [--quick] [--shared DIR]
 
 The workload generator lives in ../shared/bench beside the project root and
 is run from there. Generated workloads are cached in the work directory.
@@ -23,7 +26,13 @@ import time
 import hash_flood
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-GENERATOR = os.path.join(os.path.dirname(ROOT), "shared", "bench", "gen_workload.py")
+# The shared bench folder beside the project root (--shared names another,
+# for a checkout that lies elsewhere).
+SHARED_BENCH = os.path.join(os.path.dirname(ROOT), "shared", "bench")
+GENERATOR = os.path.join(SHARED_BENCH, "gen_workload.py")
+# The floor: read a line, strtod, print; the least any calculator could spend.
+FLOOR_SOURCE = os.path.join(SHARED_BENCH, "floor.c")
+FLOOR_LIMIT = 2.2
 
 
 def log(text):
@@ -75,6 +84,32 @@ def run(command, stdin_path, stdout_path):
     if os.waitstatus_to_exitcode(status) != 0:
         raise RuntimeError(f"{' '.join(command)} failed with status {status}")
     return wall
+
+
+def cpu_run(command, stdin_path, stdout_path):
+    """Runs one command as run() does; returns the processor time (user and
+    system) it used, in seconds."""
+    with open(stdin_path, "rb") as stdin, open(stdout_path, "wb") as stdout, \
+            open(os.devnull, "wb") as stderr:
+        pid = os.posix_spawnp(command[0], command, os.environ,
+                              file_actions=[(os.POSIX_SPAWN_DUP2, stdin.fileno(), 0),
+                                            (os.POSIX_SPAWN_DUP2, stdout.fileno(), 1),
+                                            (os.POSIX_SPAWN_DUP2, stderr.fileno(), 2)])
+        _, status, usage = os.wait4(pid, 0)
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise RuntimeError(f"{' '.join(command)} failed with status {status}")
+    return usage.ru_utime + usage.ru_stime
+
+
+def build_floor(workdir):
+    """Builds the floor program without flushing (FLUSH=0); returns its
+    path, or None where there is no C compiler or no floor.c."""
+    compiler = shutil.which("cc") or shutil.which("gcc")
+    if compiler is None or not os.path.exists(FLOOR_SOURCE):
+        return None
+    path = os.path.join(workdir, "floor0")
+    subprocess.run([compiler, "-O2", "-DFLUSH=0", "-o", path, FLOOR_SOURCE], check=True)
+    return path
 
 
 def peak_rss(command, stdin_path):
@@ -151,7 +186,12 @@ def main():
     parser.add_argument("--workdir", default=os.path.join("/tmp", "zorvex-bench"))
     parser.add_argument("--quick", action="store_true",
                         help="100k lines, one run, 10 MB instead of 100 MB for the long line")
+    parser.add_argument("--shared", default=SHARED_BENCH,
+                        help="the folder of gen_workload.py and floor.c")
     args = parser.parse_args()
+    global GENERATOR, FLOOR_SOURCE
+    GENERATOR = os.path.join(args.shared, "gen_workload.py")
+    FLOOR_SOURCE = os.path.join(args.shared, "floor.c")
     if args.quick:
         args.lines, args.runs = 100000, 1
     os.makedirs(args.workdir, exist_ok=True)
@@ -193,7 +233,30 @@ def main():
             f"{'agree' if awk_ok else 'DISAGREE'} to 1e-6")
         report.failed |= not awk_ok
 
+    # The CPU of zorvex -q against the floor program's on the same lines,
+    # run in turn so that whatever else the machine does weighs on both
+    # alike; the figure is the median of the pairwise ratios.
+    floor = build_floor(args.workdir)
+    floor_ratio = None
+    if floor is not None:
+        lines = os.path.join(work, "zorvex.txt")
+        cpu_run([zorvex, "-q"], lines, os.devnull)
+        cpu_run([floor], lines, os.devnull)
+        ratios = []
+        for _ in range(max(5, args.runs)):
+            z_cpu = cpu_run([zorvex, "-q"], lines, os.devnull)
+            floor_cpu = cpu_run([floor], lines, os.devnull)
+            ratios.append(z_cpu / floor_cpu)
+        floor_ratio = statistics.median(ratios)
+        log(f"zorvex -q against the floor program: CPU ratios {' '.join(f'{r:.2f}' for r in ratios)}")
+
     log("targets:")
+    if floor_ratio is None:
+        report.target(f"CPU at most {FLOOR_LIMIT}x the floor program", False,
+                      "floor.c or a C compiler is missing")
+    else:
+        report.target(f"CPU at most {FLOOR_LIMIT}x the floor program (read, strtod, print)",
+                      floor_ratio <= FLOOR_LIMIT, f"{floor_ratio:.2f}x, median of pairs")
     z_rate = args.lines / z_time
     if "bc -l" in rates:
         ratio = z_rate / rates["bc -l"]
@@ -212,7 +275,7 @@ def main():
                                 stdout=subprocess.PIPE, text=True)
         for line in result.stdout.splitlines():
             log(line)
-            if " ns/line" in line:
+            if " ns/line, muparser " in line:
                 kind = line.split(":")[0][len("oneshot "):]
                 ratio = float(line.rsplit(", ", 1)[1].rstrip("x"))
                 report.target(f"one-shot {kind}: a fresh string faster than muparser",

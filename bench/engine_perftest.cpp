@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/line_kinds.h"
 #include "engine/calculator.h"
 #include "text/number_text.h"
 #include "text/wide_string.h"
@@ -37,6 +38,33 @@ void evaluateLine(benchmark::State& state) {
   state.SetLabel(text);
 }
 BENCHMARK(evaluateLine)->DenseRange(0, std::size(TYPICAL_LINES) - 1);
+
+// One fresh line after another of one kind, each copied into the line as
+// the console reads it; the figure is the time per line.
+void freshLineOfKind(benchmark::State& state) {
+  std::ostringstream out;
+  std::ostringstream err;
+  Calculator calculator(out, err);
+  WideString line;
+  for (const char* setup : SETUP_LINES) {
+    line = WideString(setup);
+    calculator.evaluateLine(line);
+  }
+  const LineKind& kind = LINE_KINDS[state.range(0)];
+  std::vector<std::string> texts(kind.lines.begin(), kind.lines.end());
+  std::size_t next = 0;
+  for (auto _ : state) {
+    const std::string& text = texts[next];
+    next = next + 1 == texts.size() ? 0 : next + 1;
+    line.assignBytes(text.data(), text.size());
+    benchmark::DoNotOptimize(calculator.evaluateLine(line));
+  }
+  if (calculator.errorLineCount() != 0) {
+    state.SkipWithError("a line of the kind wrote an error line");
+  }
+  state.SetLabel(kind.name);
+}
+BENCHMARK(freshLineOfKind)->DenseRange(0, std::size(LINE_KINDS) - 1);
 
 void tokenize(benchmark::State& state) {
   std::ostringstream out;

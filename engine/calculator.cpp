@@ -1,5 +1,7 @@
 #include "engine/calculator.h"
 
+#include <array>
+#include <cstring>
 #include <ostream>
 
 #include "engine/error_lines.h"
@@ -8,7 +10,9 @@ Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(e
   // pi is the six-digit 3.14159, not the mathematical constant; the angle
   // conversions of the function library use the same value.
   setVariable(WideString("pi"), 3.14159);
-  setVariable(WideString("rad"), 0.0);
+  const WideString rad("rad");
+  setVariable(rad, 0.0);
+  rad_ = findVariable(rad);
 }
 
 Calculator::~Calculator() = default;
@@ -46,6 +50,23 @@ void Calculator::showVariables() { variables.show(out_); }
 void Calculator::writeNumber(int slot, double value) {
   tokens[slot].text.setNumber(value);
   tokens[slot].kind = TOKEN_NUMBER;
+}
+
+void Calculator::linkSlots() {
+  // Every slot is linked to its direct neighbours, copied from two tables.
+  static constexpr auto PREVIOUS = [] {
+    std::array<int16_t, MAX_TOKENS> links{};
+    for (int slot = 0; slot < MAX_TOKENS; ++slot) links[slot] = static_cast<int16_t>(slot - 1);
+    return links;
+  }();
+  static constexpr auto NEXT = [] {
+    std::array<int16_t, MAX_TOKENS> links{};
+    for (int slot = 0; slot < MAX_TOKENS; ++slot) links[slot] = static_cast<int16_t>(slot + 1);
+    return links;
+  }();
+  const std::size_t bytes = static_cast<std::size_t>(usedSlots_) * sizeof(int16_t);
+  std::memcpy(previousSlot_, PREVIOUS.data(), bytes);
+  std::memcpy(nextSlot_, NEXT.data(), bytes);
 }
 
 void Calculator::releaseLongTokens() {

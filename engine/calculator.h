@@ -83,6 +83,21 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// Empties `slot` and links its neighbours past it, so that later
+  /// searches step over it without looking at it.
+  void emptySlot(int slot) {
+    tokens[slot].kind = TOKEN_EMPTY;
+    const int previous = previousSlot_[slot];
+    const int next = nextSlot_[slot];
+    if (previous >= 0) {
+      nextSlot_[previous] = static_cast<int16_t>(next);
+    }
+    if (next < usedSlots_) {
+      previousSlot_[next] = static_cast<int16_t>(previous);
+    }
+  }
+  /// Links every slot of the line to its neighbours (see previousSlot_).
+  void linkSlots();
   /// Empties the slots whose text is too long to keep for the next line.
   void releaseLongTokens();
   /// Writes one error line: `text`, then the subject's text and `tail`
@@ -93,7 +108,21 @@ class Calculator {
   std::ostream& out_;
   std::ostream& err_;
   int usedSlots_ = 0;
+  /// The searches' steps over the slots [0, usedSlots_): every slot
+  /// strictly between a slot and its previous or next slot is empty, so a
+  /// search that passes empty slots may jump along these links instead of
+  /// stepping one slot at a time. Only the tokenizer makes a slot non-empty,
+  /// and it links the slots afresh; emptying a slot keeps the rule true
+  /// whether or not its neighbours are relinked past it, and emptySlot does
+  /// relink them. The last slot's next is usedSlots_.
+  int16_t previousSlot_[MAX_TOKENS];
+  int16_t nextSlot_[MAX_TOKENS];
   uint64_t errorLineCount_ = 0;
+  /// The variable rad, which holds the angle mode. It is created with the
+  /// calculator, never removed, and its node never moves, so a function
+  /// call reads the mode through it without building or looking up the
+  /// name; the value read is the variable's value at the moment of the call.
+  const Variable* rad_ = nullptr;
   /// True when the current line has a run too long to keep its memory for
   /// the next line.
   bool longRuns_ = false;

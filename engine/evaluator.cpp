@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -29,27 +30,34 @@ bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind =
 }  // namespace
 
 double Calculator::reduceRange(int from, int to) {
-  // Reductions never create an operator, so a kind missing from the range
-  // now stays missing and its search can be skipped.
-  // Nor does one ever appear before the first slot where its kind stood
-  // when the range was entered, so each search can start there.
-  int firstOfKind[operatorOrder.size()];
+  // One pass over the range, from its end, links every slot of an operator
+  // kind to the next slot of the same kind. Reductions never create an
+  // operator (they write numbers and empty slots), so the slots holding a
+  // kind at any later moment are a subset of those linked now: walking a
+  // kind's links and skipping the slots that no longer hold it visits
+  // exactly the slots a fresh left-to-right search would find, in the same
+  // order, without passing over any slot twice.
+  static_assert(MAX_TOKENS <= 128, "slot numbers are kept in int8_t");
+  int8_t nextOfKind[MAX_TOKENS];
+  int8_t firstOfKind[operatorOrder.size()];
   uint32_t kindsInRange = 0;
-  for (int i = rangeEnd(to) - 1, start = rangeStart(from); i >= start; --i) {
+  for (int i = std::min(rangeEnd(to), usedEnd()) - 1, start = rangeStart(from); i >= start;
+       i = previousSlot_[i]) {
     const uint32_t bit = operatorBit(tokens[i].kind);
     if (bit != 0) {
+      const int k = std::countr_zero(bit);
+      nextOfKind[i] = (kindsInRange & bit) != 0 ? firstOfKind[k] : -1;
+      firstOfKind[k] = static_cast<int8_t>(i);
       kindsInRange |= bit;
-      firstOfKind[std::countr_zero(bit)] = i;
     }
   }
-  for (std::size_t k = 0; k < operatorOrder.size(); ++k) {
-    if ((kindsInRange & (1u << k)) == 0) {
-      continue;
-    }
-    const TokenKind kind = operatorOrder[k];
-    // The operator at d is gone once reduced, so the next occurrence of its
-    // kind can only lie after d.
-    for (int d = findKind(kind, firstOfKind[k], to); d != -1; d = findKind(kind, d + 1, to)) {
+  for (uint32_t left = kindsInRange; left != 0; left &= left - 1) {
+    const int k = std::countr_zero(left);
+    const TokenKind kind = operatorOrder[static_cast<std::size_t>(k)];
+    for (int d = firstOfKind[k]; d != -1; d = nextOfKind[d]) {
+      if (tokens[d].kind != kind) {
+        continue;  // consumed by an earlier reduction
+      }
       if (isGroupOpener(kind)) {
         const int m = findMatchingClose(kind == '|' ? '|' : ')', d + 1, to);
         const double inside = reduceRange(d + 1, m);
@@ -61,7 +69,7 @@ double Calculator::reduceRange(int from, int to) {
         }
         writeNumber(d, value);
         if (m != -1) {
-          tokens[m].kind = TOKEN_EMPTY;
+          emptySlot(m);
         }
       } else {
         writeNumber(d, applyBinaryOperator(d));
@@ -82,9 +90,10 @@ int Calculator::findKind(TokenKind kind, int from, int to) const {
 }
 
 int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
-  const int end = rangeEnd(to);
+  // Empty slots neither open nor close, so the search steps over them.
+  const int end = std::min(rangeEnd(to), usedEnd());
   int depth = 0;
-  for (int i = rangeStart(from); i < end; ++i) {
+  for (int i = rangeStart(from); i < end; i = nextSlot_[i]) {
     const TokenKind kind = tokens[i].kind;
     if (kind == closeKind) {
       if (depth == 0) {
@@ -100,11 +109,14 @@ int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
 }
 
 double Calculator::takeOperand(int pos, bool leftwards) {
+  // Both searches pass over empty slots, so they step along the links,
+  // which skip only empty slots; beyond the line's last slot every slot is
+  // empty too.
   if (leftwards) {
-    for (int p = pos; p >= 0; --p) {
+    for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
       const TokenKind kind = tokens[p].kind;
       if (kind == TOKEN_NUMBER) {
-        tokens[p].kind = TOKEN_EMPTY;
+        emptySlot(p);
         return tokens[p].text.toNumber();
       }
       if (isGroupOpener(kind)) {
@@ -115,10 +127,10 @@ double Calculator::takeOperand(int pos, bool leftwards) {
   }
   // Rightwards the search runs to the end of the table, whatever range is
   // being reduced, unless a closing bracket or bar stops it.
-  for (int p = pos, end = usedEnd(); p < end; ++p) {
+  for (int p = pos, end = usedEnd(); p < end; p = nextSlot_[p]) {
     const TokenKind kind = tokens[p].kind;
     if (kind == TOKEN_NUMBER) {
-      tokens[p].kind = TOKEN_EMPTY;
+      emptySlot(p);
       return tokens[p].text.toNumber();
     }
     if (kind == ')' || kind == '|') {
@@ -162,9 +174,9 @@ double Calculator::applyBinaryOperator(int pos) {
 }
 
 WideString Calculator::takeAssignedName(int pos) {
-  for (int p = pos; p >= 0; --p) {
+  for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
     if (tokens[p].kind == TOKEN_NAME) {
-      tokens[p].kind = TOKEN_EMPTY;
+      emptySlot(p);
       return tokens[p].text;
     }
   }

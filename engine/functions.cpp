@@ -27,7 +27,7 @@ double Calculator::applyFunction(const WideString& functionText, double x) {
   if (!row->angleArgument && !row->angleResult) {
     return row->compute(x);
   }
-  const double rad = getVariable(WideString("rad"));
+  const double rad = rad_->value;
   const bool degrees = rad == 0.0 || std::isnan(rad);
   if (degrees && row->angleArgument) {
     x = x * DEGREES_TO_RADIANS;

@@ -21,7 +21,7 @@ void Calculator::resolveNames() {
     if (current.kind == TOKEN_NAME && next.kind == '(') {
       current.kind = TOKEN_FUNCTION;
       current.text.appendUnit(u'(');
-      next.kind = TOKEN_EMPTY;
+      emptySlot(i + 1);
     }
 
     // Any other name not being assigned to stands for its value, times a
@@ -36,7 +36,7 @@ void Calculator::resolveNames() {
       double value = getVariable(current.text);
       if (factorSlot != -1) {
         value = tokens[factorSlot].text.toNumber() * value;
-        tokens[factorSlot].kind = TOKEN_EMPTY;
+        emptySlot(factorSlot);
       }
       current.text.setNumber(value);
       current.kind = TOKEN_NUMBER;

@@ -72,6 +72,7 @@ bool Calculator::tokenize(WideString& line) {
     tokens[rest].kind = TOKEN_EMPTY;
     tokens[rest].text.clear();
   }
+  linkSlots();
   return fits;
 }
 

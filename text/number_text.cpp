@@ -112,6 +112,10 @@ char* writePaddedDigits(uint64_t value, int count, char* out) {
 /// integer (the value in millionths), fit 64 bits.
 constexpr double FIXED_SHORTCUT_LIMIT = 1e13;
 
+/// From this magnitude on, a finite value's "%f" text reads back as the
+/// value itself (see readBackOfFixed).
+constexpr double LARGE_READ_BACK = 0x1p33;
+
 /// The value read back from a "%f" text of `micros` millionths, when the
 /// integer is exact in a double: one correctly rounded division.
 std::optional<double> readBackOfMicros(uint64_t micros, bool negative) {
@@ -136,6 +140,44 @@ char* formatFixedExactly(double value, char* out) {
   out = writeDigits(micros / 1000000, out);
   *out++ = '.';
   return writePaddedDigits(micros % 1000000, 6, out);
+}
+
+/// "%.15g" of values that are what a six-decimal number text from 0.0001
+/// up to 1e9 reads back as (an engine result, nearly always); returns null
+/// for others.
+///
+/// Such a value v is the double nearest to D = M / 10^6 for an integer M
+/// below 10^15, so D has at most 15 significant digits and at most six
+/// decimals. v differs from D by at most 2^-53 times v, far less than half
+/// a unit of the fifteenth significant digit, so rounding v to 15 digits
+/// gives D exactly (where v and D straddle a power of ten, D is that power
+/// and v rounds up to it), and %.15g writes D in fixed notation without
+/// trailing zeros: its integer part, and its decimals when there are any.
+char* formatGeneralOfMicros(double value, char* out) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-4 && magnitude < 1e9)) {
+    return nullptr;
+  }
+  const double micros = (magnitude * 1e6 + 0x1p52) - 0x1p52;  // below 2^52: a whole number
+  if (micros / 1e6 != magnitude) {
+    return nullptr;  // not a six-decimal number read back
+  }
+  const uint64_t count = static_cast<uint64_t>(micros);
+  if (std::signbit(value)) {
+    *out++ = '-';
+  }
+  out = writeDigits(count / 1000000, out);
+  uint64_t decimals = count % 1000000;
+  if (decimals == 0) {
+    return out;
+  }
+  int shown = 6;
+  while (decimals % 10 == 0) {
+    decimals /= 10;
+    --shown;
+  }
+  *out++ = '.';
+  return writePaddedDigits(decimals, shown, out);
 }
 
 /// "%.15g" of non-zero values from 1e-5 up to 1e15 in magnitude; returns
@@ -379,25 +421,37 @@ std::string_view formatFixed(double value, char* buffer) {
 std::optional<double> readBackOfFixed(double value) {
   const double magnitude = std::fabs(value);
   if (magnitude >= 1e-6 && magnitude < 4e9) {
-    // Most values are far from a rounding tie: the product with 10^6, its
-    // exact rounding error (fma) and its nearest integer settle the count
-    // of millionths without wide arithmetic. Near a tie, fall through.
+    // Most values are far from a rounding tie: the product with 10^6, a
+    // bound on its rounding error (half a unit in its last place, at most
+    // product * 2^-53) and its nearest integer settle the count of
+    // millionths without wide arithmetic. Near a tie, fall through.
     const double product = magnitude * 1e6;
-    const double error = std::fma(magnitude, 1e6, -product);
     const double rounded = (product + 0x1p52) - 0x1p52;  // product < 2^52: half to even
     const double fraction = product - rounded;           // exact
-    if (std::fabs(fraction) + std::fabs(error) < 0.4999) {
+    if (std::fabs(fraction) + product * 0x1p-53 < 0.4999) {
       const double back = rounded / 1e6;
       return std::signbit(value) ? -back : back;
     }
   }
-  if (!(magnitude < FIXED_SHORTCUT_LIMIT)) {
+  if (!(magnitude < LARGE_READ_BACK)) {
+    // From 2^33 up, neighbouring doubles lie at least 2^-19 (about 1.9e-6)
+    // apart, so the six-decimal text, which is within 0.5e-6 of the value,
+    // reads back as the value itself; at a power of two, where the spacing
+    // below halves, the value is an integer and its text exact. Only
+    // infinities and NaNs (which reach here too), whose text is a word, go
+    // the long way.
+    if (std::isfinite(value)) {
+      return value;
+    }
     return std::nullopt;
   }
   return readBackOfMicros(scaleAndRound(decompose(magnitude), 6), std::signbit(value));
 }
 
 std::string_view formatGeneral(double value, char* buffer) {
+  if (char* end = formatGeneralOfMicros(value, buffer)) {
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+  }
   if (char* end = formatGeneralExactly(value, buffer)) {
     return {buffer, static_cast<std::size_t>(end - buffer)};
   }

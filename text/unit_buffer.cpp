@@ -49,7 +49,7 @@ char16_t* UnitBuffer::replace(std::size_t size) {
   return data_;
 }
 
-void UnitBuffer::assign(std::u16string_view units) {
+void UnitBuffer::assignAnyUnits(std::u16string_view units) {
   if (!units.empty() && units.data() >= data_ && units.data() < data_ + size_) {
     const std::size_t from = static_cast<std::size_t>(units.data() - data_);
     keepRange(from, from + units.size());  // a piece of this buffer's own text

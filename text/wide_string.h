@@ -134,7 +134,9 @@ class WideString {
   /// through here: it is the one place that forgets whatever was known of
   /// the old text as a number.
   UnitBuffer& replaceText() {
-    memo_ = NumberMemo();
+    // The remembered numbers mean nothing once both flags are down.
+    memo_.textPending = false;
+    memo_.valueKnown = false;
     return units_;
   }
 

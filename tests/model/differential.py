@@ -61,7 +61,11 @@ class LineGenerator:
         return r.choice(["1.5.2", ".", "..", "5.", ".5", "0", "00", "007", "0.1234567",
                          "0.0000001", "0.0000005", "123456789012345678901",
                          "3.14159", "90", "180", "45", "60", "30", "1e5", "1e", "2E3",
-                         "0.000001", "999999999999", "1.", "12.5.3", "0x1A"])
+                         "0.000001", "999999999999", "1.", "12.5.3", "0x1A",
+                         # around the limits of the number text's shortcuts
+                         "4294967296", "8589934592", "8589934591.999999", "9007199254740993",
+                         "12345678901.234567", "98765432109.87654", "0.0000004999",
+                         "0.0000015", "0.0000025", "999999999.9999995", "0.00009999995"])
 
     def name(self):
         r = self.rng
@@ -185,8 +189,21 @@ class LineGenerator:
             if shape < 0.93:
                 return target + "=" + r.choice(ASSIGN_TARGETS) + "=" + self.expression()
             return self.number() + target + "=" + self.number()
-        if c < 0.76:
+        if c < 0.73:
             return r.choice(["rad=1", "rad=0", "RAD=1", "rad = 0", "rad=pi", "rad=-1"])
+        if c < 0.76:
+            # the angle mode switched inside a line, before or after a call
+            # in the order of reduction
+            f, g = r.choice(FUNCTIONS), r.choice(FUNCTIONS)
+            x, mode = self.number(), r.choice(["0", "1", "-1", "pi", "0.0000001"])
+            return self.mutate(r.choice([
+                "(rad=%s)+%s(%s)" % (mode, f, x),
+                "%s(%s)+(rad=%s)*%s(%s)" % (f, x, mode, g, x),
+                "%s((rad=%s)*0+%s)" % (f, mode, x),
+                "|rad=%s|+%s(%s)" % (mode, f, x),
+                "%s(%s)+rad=%s" % (f, x, mode),
+                "rad=%s(%s)+%s(%s)" % (f, x, g, x),
+            ]))
         if c < 0.79:
             return r.choice(["showvars", "SHOWVARS", "ShowVars", "sHoWvArS"])
         if c < 0.80:
