@@ -159,6 +159,15 @@ double Calculator::applyBinaryOperator(int pos) {
   }
   const double left = takeOperand(pos - 1, true);
   const double right = takeOperand(pos + 1, false);
+  if (std::isnan(left) && std::isnan(right)) [[unlikely]] {
+    // Which of two NaNs an operation passes on (and so the sign printed) is
+    // the machine's choice of operand order, which each compiler makes its
+    // own way. The result is the one the program has always printed: the
+    // right operand's NaN for + and *, the left one's for - and for ^ (the
+    // base's), stated here so that every build, the WebAssembly page's
+    // included, prints the same.
+    return kind == '+' || kind == '*' ? right : left;
+  }
   switch (kind) {
     case '*':
       return left * right;
