@@ -1,7 +1,8 @@
 # Installation and the Debian packages.
 #
 # `cmake --install` puts the program in bin/, its manual page (compressed)
-# in share/man/man1/, the bash completion in share/bash-completion/ and the
+# in share/man/man1/, the completions for bash, zsh and fish in
+# share/bash-completion/, share/zsh/ and share/fish/, and the
 # copyright and changelog in share/doc/zorvex/ under the prefix, with the
 # library of cmake/library.cmake beside them. `cpack -G DEB` in the build
 # directory packs the same files, under /usr, into three packages: zorvex
@@ -33,6 +34,12 @@ install(FILES ${ZORVEX_MANPAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMP
 install(FILES ${PROJECT_SOURCE_DIR}/completion/zorvex.bash
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zorvex
   COMPONENT program)
+# zsh and fish look for completions in these directories of the data
+# directory (Debian's zsh reads vendor-completions, not site-functions).
+install(FILES ${PROJECT_SOURCE_DIR}/completion/_zorvex
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions COMPONENT program)
+install(FILES ${PROJECT_SOURCE_DIR}/completion/zorvex.fish
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d COMPONENT program)
 
 # Every package carries the copyright and the changelog in a directory of
 # its own name.

@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -13,6 +14,10 @@
 
 namespace {
 
+/// The longest result prefix written together with its value: the styles
+/// in use have "= " or none; a longer one is written before the value.
+constexpr std::size_t RESULT_PREFIX_CAPACITY = 8;
+
 /// The dialogue proper; returns the status of a run whose output is sound.
 int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputBuffer& outBuffer,
                 OutputBuffer& errBuffer, const ConsoleStyle& style) {
@@ -25,7 +30,10 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
     printBanner(out);
   }
 
-  char number[VALUE_TEXT_CAPACITY + 8];
+  // The prefix, the value and the line end leave in one write, from a
+  // buffer that holds a prefix of up to RESULT_PREFIX_CAPACITY bytes, the
+  // longest value text and the line end.
+  char number[RESULT_PREFIX_CAPACITY + VALUE_TEXT_CAPACITY + 1];
 
   for (;;) {
     const ReadResult read = lines.readLine(style.prompt, line);
@@ -42,11 +50,12 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
     }
     const std::optional<Command> command = findCommand(line);
     if (!command) {
-      // The prefix, the value and the line end leave in one write.
       const double value = session.evaluate(line);
       char* result = number;
-      for (char c : style.resultPrefix) {
-        *result++ = c;
+      if (style.resultPrefix.size() <= RESULT_PREFIX_CAPACITY) {
+        result = std::copy(style.resultPrefix.begin(), style.resultPrefix.end(), result);
+      } else {
+        out << style.resultPrefix;  // too long for the buffer: it goes first
       }
       result += CalculatorSession::formatValue(value, result).size();
       *result++ = '\n';

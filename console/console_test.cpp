@@ -69,10 +69,12 @@ TEST(ConsoleTest, CommandsPrintScreensAndNoResult) {
 }
 
 TEST(ConsoleTest, StylesForQuietRunsAndExpressions) {
+  // Longer than any value's text: the line must still be written whole.
+  const std::string longPrefix(1000, '>');
   struct Case {
     ConsoleStyle style;
     const char* input;
-    const char* out;
+    std::string out;
     int status;
   } cases[] = {
       {{false, "", "= ", false}, "1+2\nx=2\n", "= 3\n= 2\n", EXIT_OK},
@@ -80,6 +82,7 @@ TEST(ConsoleTest, StylesForQuietRunsAndExpressions) {
       {{false, "", "", true}, "x=2\nx*5\n", "2\n10\n", EXIT_OK},
       {{false, "", "", true}, "y*2\n", "0\n", EXIT_EXPRESSION_ERROR},
       {{false, "", "", true}, "exit\ny*2\n", "", EXIT_OK},
+      {{false, "", longPrefix, false}, "1+2\n", longPrefix + "3\n", EXIT_OK},
   };
   for (const auto& c : cases) {
     ConsoleRun run = runOn(c.input, c.style);

@@ -7,9 +7,7 @@
 #include "engine/error_lines.h"
 
 Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
-  // pi is the six-digit 3.14159, not the mathematical constant; the angle
-  // conversions of the function library use the same value.
-  setVariable(WideString("pi"), 3.14159);
+  setVariable(WideString("pi"), PI_SIX_DIGITS);
   const WideString rad("rad");
   setVariable(rad, 0.0);
   rad_ = findVariable(rad);

@@ -15,6 +15,11 @@
 constexpr std::array<TokenKind, 10> operatorOrder = {
     '(', '|', TOKEN_FUNCTION, '^', '*', '/', ':', '+', '-', '='};
 
+/// The value of the variable pi, and the one the angle conversions use: six
+/// digits, not the mathematical constant, so that every result that goes
+/// through pi or through degrees carries the same error.
+constexpr double PI_SIX_DIGITS = 3.14159;
+
 /// The expression engine: a table of MAX_TOKENS slots in which every line is
 /// cut into tokens, rewritten and reduced in place, and the variables of the
 /// run. Error lines go to the error stream, the variable listing to the

@@ -6,10 +6,10 @@
 
 namespace {
 
-// The angle conversions derive from the same 3.14159 that pi holds, so
+// The angle conversions derive from the same value that pi holds, so
 // degree results carry its error consistently (asin(1) is 90.000076).
-constexpr double DEGREES_TO_RADIANS = 3.14159 / 180.0;
-constexpr double RADIANS_TO_DEGREES = 180.0 / 3.14159;
+constexpr double DEGREES_TO_RADIANS = PI_SIX_DIGITS / 180.0;
+constexpr double RADIANS_TO_DEGREES = 180.0 / PI_SIX_DIGITS;
 
 }  // namespace
 

@@ -67,24 +67,87 @@ run_dialogue() {
 # The files under the prefix, besides the program.
 page=share/man/man1/zorvex.1.gz
 completion=share/bash-completion/completions/zorvex
+zsh_completion=share/zsh/vendor-completions/_zorvex
+fish_completion=share/fish/vendor_completions.d/zorvex.fish
 documents=(share/doc/zorvex/copyright share/doc/zorvex/changelog.gz)
 
-# check_completion FILE: bash with FILE loaded completes WORD to exactly
-# the words after it, for each case; the last case is a file name.
+# The zsh driver: an interactive zsh on a pseudo-terminal (zpty), with the
+# completions of the directory DIR, is typed "zorvex WORD" and a key that
+# completes the word. Every match offered is caught on its way to compadd
+# and printed, one to a line; the line as completion left it goes to OUT.
+cat >"$work/complete.zsh" <<'ZSH'
+zmodload zsh/zpty || exit 1
+dir=$1 word=$2 out=$3
+rm -f $out $out.matches
+zpty shell zsh -f -i
+zpty -w shell "PS1=; fpath=(${(q)dir} \$fpath); autoload -U compinit; compinit -u -D"
+zpty -w shell "compadd() { if (( ! \${@[(I)-[OAD]*]} )); then local -a m;" \
+  "builtin compadd -O m \"\$@\"; print -rl -- \"\${m[@]}\" >>${(q)out}.matches; fi;" \
+  "builtin compadd \"\$@\"; }"
+zpty -w shell "capture() { zle complete-word; print -r -- \"\$BUFFER\" >${(q)out}.tmp;" \
+  "mv ${(q)out}.tmp ${(q)out}; }; zle -N capture; bindkey '^T' capture"
+zpty -w -n shell "zorvex $word"$'\x14'
+for i in {1..200}; do [[ -e $out ]] && break; sleep 0.1; done
+zpty -d shell
+[[ -e $out ]] || { print "zsh did not complete"; exit 1; }
+[[ -e $out.matches ]] && grep -v '^$' $out.matches
+exit 0
+ZSH
+
+# completions SHELL ROOT WORD: the words SHELL offers for "zorvex WORD" with
+# the completion installed under ROOT, sorted, each followed by a blank.
+completions() {
+  local shell=$1 root=$2 word=$3
+  case $shell in
+    bash)
+      (cd "$work" && bash -c 'source "$1"; COMP_WORDS=(zorvex "$2"); COMP_CWORD=1
+        _zorvex; printf "%s\n" "${COMPREPLY[@]}"' completion "$root/$completion" "$word" 2>&1)
+      ;;
+    zsh)
+      (cd "$work" && zsh -f "$work/complete.zsh" "$root/${zsh_completion%/*}" "$word" \
+        "$work/zsh.line" 2>&1)
+      ;;
+    fish)
+      # fish looks for the completion of a command it finds on the PATH
+      # in the vendor_completions.d directory under each of XDG_DATA_DIRS.
+      # shellcheck disable=SC2016 # fish expands $WORD
+      (cd "$work" && HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_DIRS=$root/share \
+        PATH=$root/bin:$PATH WORD=$word fish -c 'complete -C "zorvex $WORD"' 2>&1 | cut -f1)
+      ;;
+  esac | sort -u | tr '\n' ' '
+}
+
+# check_completion ROOT: bash, zsh and fish, with the completions under
+# ROOT, each complete WORD to exactly the words after it, for each case; a
+# lone dash gives every option --help lists, and the last case is a file.
+# Where zsh offers one word, the line it leaves holds that word.
 check_completion() {
-  local ok=0 word want got
+  local root=$1 ok=0 shell word want got options line
+  options=$("$root/bin/zorvex" --help |
+    awk '/^ +-/ {for (i = 1; i <= NF && $i ~ /^-/; i++) {sub(/[,=].*/, "", $i); print $i}}' |
+    sort | tr '\n' ' ')
+  [ -n "$options" ] || { fail "--help lists no options"; return 1; }
   : >"$work/zorvex-notes.txt"
-  while IFS='|' read -r word want; do
-    got=$(cd "$work" && bash -c 'source "$1"; COMP_WORDS=(zorvex "$2"); COMP_CWORD=1
-      _zorvex; printf "%s " "${COMPREPLY[@]}"' completion "$1" "$word" 2>&1)
-    [ "$got" = "$want" ] || { fail "completing '$word' gives '$got', not '$want'"; ok=1; }
-  done <<'CASES'
+  for shell in bash zsh fish; do
+    while IFS='|' read -r word want; do
+      want=${want:-$options}
+      got=$(completions "$shell" "$root" "$word")
+      [ "$got" = "$want" ] || { fail "$shell completes '$word' to '$got', not '$want'"; ok=1; }
+      if [ "$shell" = zsh ] && [ "$want" = "${want%% *} " ]; then
+        line=$(cat "$work/zsh.line")
+        case $line in
+          "zorvex $want" | "zorvex ${want% }=") ;;
+          *) fail "zsh leaves the line 'zorvex $word' as '$line'"; ok=1 ;;
+        esac
+      fi
+    done <<'CASES'
 --q|--quiet 
 --ver|--version 
 --e|--expression 
--|-e --expression -q --quiet -h --help -V --version 
+-|
 zorvex-no|zorvex-notes.txt 
 CASES
+  done
   return $ok
 }
 
@@ -94,7 +157,7 @@ CASES
 check_tree() {
   local root=$1 ok=0 file
   [ -x "$root/bin/zorvex" ] || { fail "no executable $root/bin/zorvex"; return 1; }
-  for file in "$page" "$completion" "${documents[@]}"; do
+  for file in "$page" "$completion" "$zsh_completion" "$fish_completion" "${documents[@]}"; do
     [ -f "$root/$file" ] || { fail "no file $root/$file"; return 1; }
   done
   gzip -t "$root/${documents[1]}" || { fail "the changelog is no gzip file"; ok=1; }
@@ -104,7 +167,7 @@ check_tree() {
     cat "$work/page"
     ok=1
   fi
-  check_completion "$root/$completion" || ok=1
+  check_completion "$root" || ok=1
   return $ok
 }
 
@@ -296,7 +359,7 @@ debian_package() {
   local lib=./usr/lib/[^/]+ doc=./usr/share/doc
   # The program: no library of its own to depend on, as it holds the engine.
   check_package "$work/deb/zorvex_${version}_$arch.deb" math 'libc6[^,]*$' \
-    "./usr/bin/zorvex|./usr/$page|./usr/$completion|./usr/${documents[0]}|./usr/${documents[1]}|./usr/share/lintian/overrides/zorvex" ||
+    "./usr/bin/zorvex|./usr/$page|./usr/$completion|./usr/$zsh_completion|./usr/$fish_completion|./usr/${documents[0]}|./usr/${documents[1]}|./usr/share/lintian/overrides/zorvex" ||
     ok=1
   # libedit, whether linked or loaded when a terminal asks for an editor,
   # must be named among the program's relations.

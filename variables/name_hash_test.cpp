@@ -1,11 +1,48 @@
 #include "variables/name_hash.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
+
+namespace {
+
+/// What the system's random source handed to this test program: the first
+/// keys it gave (each read of a key's size), and how many reads it served.
+struct RandomSource {
+  NameHashKey given[64];
+  int reads = 0;
+  bool failing = false;  // set: every read fails as a pool not yet ready does
+};
+RandomSource randomSource;
+
+bool sameKey(const NameHashKey& a, const NameHashKey& b) {
+  return a.first == b.first && a.second == b.second;
+}
+
+}  // namespace
+
+// Stands in for the C library's getrandom in this test program: it reads
+// the kernel's source as the library would, and notes what it gave, so the
+// tests can tell a key drawn from the system from one made up otherwise.
+extern "C" ssize_t getrandom(void* buffer, size_t length, unsigned int flags) {
+  if (randomSource.failing) {
+    errno = EAGAIN;
+    return -1;
+  }
+  const long got = syscall(SYS_getrandom, buffer, length, flags);
+  if (got == static_cast<long>(sizeof(NameHashKey)) && randomSource.reads < 64) {
+    std::memcpy(&randomSource.given[randomSource.reads], buffer, sizeof(NameHashKey));
+  }
+  randomSource.reads += got >= 0 ? 1 : 0;
+  return got;
+}
 
 namespace {
 
@@ -38,6 +75,8 @@ std::vector<std::vector<std::u16string>> bucketsUnder(const std::vector<std::u16
 
 // The names that share the fullest bucket under one key are what a script
 // crafted against that key would use; under another key they must scatter.
+// Each half of the key must count: a key that differs in either half alone
+// scatters them too.
 TEST(NameHashTest, NamesCollidingUnderOneKeyScatterUnderAnother) {
   const std::vector<std::u16string> names = threeLetterNames();
   const auto buckets = bucketsUnder(names, KEY_ONE);
@@ -46,11 +85,15 @@ TEST(NameHashTest, NamesCollidingUnderOneKeyScatterUnderAnother) {
   // About 17 names per bucket; a sound hash never triples that.
   ASSERT_GE(fullest->size(), 17u);
   EXPECT_LE(fullest->size(), 3 * names.size() / BUCKETS);
-  std::set<uint64_t> slotsUnderTwo;
-  for (const std::u16string& name : *fullest) {
-    slotsUnderTwo.insert(hashName(name, KEY_TWO) % BUCKETS);
+  for (const NameHashKey& other : {KEY_TWO, NameHashKey{KEY_TWO.first, KEY_ONE.second},
+                                   NameHashKey{KEY_ONE.first, KEY_TWO.second}}) {
+    std::set<uint64_t> slots;
+    for (const std::u16string& name : *fullest) {
+      slots.insert(hashName(name, other) % BUCKETS);
+    }
+    EXPECT_GE(slots.size(), fullest->size() * 3 / 4)
+        << std::hex << other.first << " " << other.second;
   }
-  EXPECT_GE(slotsUnderTwo.size(), fullest->size() * 3 / 4);
 }
 
 TEST(NameHashTest, EveryUnitAndTheLengthCount) {
@@ -66,14 +109,32 @@ TEST(NameHashTest, EveryUnitAndTheLengthCount) {
   }
 }
 
+// A key is what the system's random source gives; only when the source has
+// nothing to give is it made up, and then still different every time.
+TEST(NameHashTest, KeysComeFromTheSystemsRandomSource) {
+  const int reads = randomSource.reads;
+  const NameHashKey drawn = drawNameHashKey();
+  ASSERT_EQ(randomSource.reads, reads + 1);
+  EXPECT_TRUE(sameKey(drawn, randomSource.given[reads]));
+
+  randomSource.failing = true;
+  const NameHashKey a = drawNameHashKey();
+  const NameHashKey b = drawNameHashKey();
+  randomSource.failing = false;
+  EXPECT_NE(a.first, b.first);
+  EXPECT_NE(a.second, b.second);
+  EXPECT_FALSE(sameKey(a, drawn) || sameKey(b, drawn));
+}
+
+// The process's key is drawn from the system once and then kept.
 TEST(NameHashTest, EachProcessDrawsItsOwnKeyOnce) {
-  for (NameHashKey (*draw)() : {drawNameHashKey, fallbackNameHashKey}) {
-    const NameHashKey a = draw();
-    const NameHashKey b = draw();
-    EXPECT_NE(a.first, b.first);
-    EXPECT_NE(a.second, b.second);
-  }
-  EXPECT_EQ(&processNameHashKey(), &processNameHashKey());
+  const NameHashKey key = processNameHashKey();
+  const int reads = randomSource.reads;
+  EXPECT_TRUE(sameKey(processNameHashKey(), key));
+  EXPECT_EQ(randomSource.reads, reads);
+  const auto given = std::find_if(randomSource.given, randomSource.given + std::min(reads, 64),
+                                  [&](const NameHashKey& k) { return sameKey(k, key); });
+  EXPECT_NE(given, randomSource.given + std::min(reads, 64)) << "not a key the system gave";
 }
 
 }  // namespace

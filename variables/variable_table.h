@@ -40,6 +40,8 @@ class VariableTable {
   /// Takes the variable created last out of the table, as if it had never
   /// been added. Returns nothing.
   void removeLast();
+  /// Returns the key the table hashes its names under.
+  const NameHashKey& hashKey() const { return key_; }
 
  private:
   /// One index slot: the node's number plus one (0: empty) and the high

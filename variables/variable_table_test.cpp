@@ -72,6 +72,15 @@ namespace {
 
 // Names whose slots coincide under the table's key still all get found:
 // the key spreads names, correctness never depends on it.
+// A table made without a key must hash under the process's secret one: a
+// key written in the program would be one that input can be crafted for.
+TEST(VariableTableTest, TablesWithoutAKeyUseTheProcessKey) {
+  const VariableTable table;
+  const NameHashKey& key = processNameHashKey();
+  EXPECT_EQ(table.hashKey().first, key.first);
+  EXPECT_EQ(table.hashKey().second, key.second);
+}
+
 TEST(VariableTableTest, NamesCollidingUnderTheKeyAreAllFound) {
   const NameHashKey key = {0x452821e638d01377u, 0xbe5466cf34e90c6cu};
   VariableTable table(key);
