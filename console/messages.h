@@ -26,4 +26,8 @@ constexpr std::string_view HISTORY = "history";
 /// line to `err` and sends it.
 void reportFailure(OutputBuffer& err, std::string_view what, std::string_view reason = {});
 
+/// Writes "zorvex: out of memory" straight to standard error, for when
+/// not even the buffer of standard error could be had.
+void reportOutOfMemoryUnbuffered();
+
 #endif  // ZORVEX_CONSOLE_MESSAGES_H_
