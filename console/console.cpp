@@ -40,6 +40,13 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
     if (read == ReadResult::END) {
       break;  // end of input: leave as EXIT does
     }
+    if (line.longerThan(WideString::MAX_LENGTH)) {
+      // Beyond the reach of the positions the evaluation counts in: such a
+      // line is refused, never given a value.
+      outBuffer.push();
+      reportFailure(errBuffer, LINE_TOO_LONG);
+      return EXIT_FAILED;
+    }
     const std::optional<Command> command = findCommand(line);
     if (!command) {
       // The prefix, the value and the line end leave in one write.
