@@ -133,5 +133,36 @@ status=$?
 [ "$status" = 1 ] && [ "$(cat out)" = $'= 2\n= 4' ] && [ "$(cat err)" = "$out_of_memory" ]
 verdict "a long line after two results" $? "status $status, errors: $(head -c 300 err)"
 
+# Memory that runs out before the dialogue starts (the command line, the
+# buffers, the first allocations of each mode), limit by limit: every run
+# either does its work or says "out of memory" with status 1; at the lowest
+# limits the loader itself may refuse to start the program (127). prlimit
+# sets the limit, as a shell under it could not even pass the long options.
+long_expression=$(head -c 20000 /dev/zero | tr '\0' 1)
+forty=()
+for i in $(seq 1 40); do forty+=(--expression="$long_expression+1"); done
+printf '1+1\n' >two
+for mode in quiet expressions files help; do
+  unsound=
+  for limit_kib in $(seq 3000 200 16000); do
+    limited=(prlimit --as=$((limit_kib * 1024)) "$program")
+    case $mode in
+      quiet) "${limited[@]}" -q <two >out 2>err ;;
+      expressions) "${limited[@]}" "${forty[@]}" </dev/null >out 2>err ;;
+      files) "${limited[@]}" two two </dev/null >out 2>err ;;
+      help) "${limited[@]}" --help </dev/null >out 2>err ;;
+    esac
+    status=$?
+    case $status in
+      0) [ -s out ] && [ ! -s err ] ;;
+      1) [ "$(cat err)" = "$out_of_memory" ] ;;
+      127) grep -q 'error while loading shared libraries' err ;;
+      *) false ;;
+    esac || { unsound="at $limit_kib KiB status $status, errors: $(head -c 300 err)"; break; }
+  done
+  [ -z "$unsound" ]
+  verdict "$mode under every memory limit" $? "$unsound"
+done
+
 echo "faults: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -48,6 +48,13 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
     if (read == ReadResult::END) {
       break;  // end of input: leave as EXIT does
     }
+    if (line.longerThan(WideString::MAX_LENGTH)) {
+      // Beyond the reach of the positions the evaluation counts in: such a
+      // line is refused, never given a value.
+      outBuffer.push();
+      reportFailure(errBuffer, LINE_TOO_LONG);
+      return EXIT_FAILED;
+    }
     const std::optional<Command> command = findCommand(line);
     if (!command) {
       const double value = session.evaluate(line);

@@ -50,8 +50,9 @@ class InputBuffer : public std::streambuf {
   bool failed() const { return error_ != 0; }
   /// Returns what failed and why once reading has failed, or "".
   virtual std::string failure() const { return ""; }
-  /// Returns true when the last read was given up for Ctrl-C (the
-  /// input then looks ended until read again), and forgets it.
+  /// Returns true when the line being read was given up, for Ctrl-C or
+  /// because the file it came from failed (the input then looks ended
+  /// until read again), and forgets it.
   bool takeGivenUp() {
     const bool was = givenUp_;
     givenUp_ = false;
@@ -60,7 +61,7 @@ class InputBuffer : public std::streambuf {
 
  protected:
   int error_ = 0;         // the errno of the failed read, or 0
-  bool givenUp_ = false;  // a read was given up for Ctrl-C
+  bool givenUp_ = false;  // the line being read was given up
 };
 
 /// An output buffer that gathers what is written to it. Flushing a stream

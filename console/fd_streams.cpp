@@ -1,5 +1,6 @@
 #include "console/fd_streams.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -21,6 +22,19 @@ void waitUntilReady(int fd, short events) {
 }
 
 }  // namespace
+
+void openClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) {
+      continue;
+    }
+    // The lowest free number is this one, as those below it are open.
+    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    if (opened >= 0 && opened != fd) {
+      ::close(opened);
+    }
+  }
+}
 
 FdInputBuffer::FdInputBuffer(InputFile first, std::function<std::optional<InputFile>()> next,
                              std::size_t size)
@@ -48,11 +62,13 @@ FdInputBuffer::int_type FdInputBuffer::underflow() {
   long got = readBlock();
   while (got == 0 && !givenUp_ && next_ != nullptr) {
     // One file is done: the input goes on with the next one, if any.
+    // Closed before the next is opened, so that a run short of
+    // descriptors still reads every file.
+    closeCurrent();
     std::optional<InputFile> following = next_();
     if (!following) {
       break;
     }
-    closeCurrent();
     current_ = std::move(*following);
     got = readBlock();
   }
@@ -87,6 +103,14 @@ long FdInputBuffer::readBlock() {
       // Not the end of the input: the next line has not arrived yet.
       waitUntilReady(current_.fd, POLLIN);
       continue;
+    }
+    if (reportFailure_ != nullptr) {
+      // Only this file is lost: what it still held of its last line goes
+      // with it, and the next file starts a fresh line.
+      reportFailure_(current_.name, errno);
+      closeCurrent();
+      givenUp_ = true;
+      return 0;
     }
     error_ = errno;
     failedName_ = current_.name;

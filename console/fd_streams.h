@@ -6,8 +6,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "console/console_io.h"
+
+/// Opens /dev/null on each of standard input, output and error that is
+/// closed: for reading on output and error and for writing on input, so
+/// that using one still fails as it would have, while no file the program
+/// opens later can take its number.
+void openClosedStandardDescriptors();
 
 /// One file the input is read from.
 struct InputFile {
@@ -35,6 +42,12 @@ class FdInputBuffer : public InputBuffer {
   /// From now on a read interrupted by a signal for which `interrupt`
   /// returns true is given up instead of retried.
   void stopOnInterrupt(bool (*interrupt)()) { interrupt_ = interrupt; }
+  /// From now on a file whose read fails is passed to `report` (its name
+  /// and the errno) and left, the line it cut short is given up, and the
+  /// input goes on with the next file instead of ending.
+  void goOnAfterFailure(std::function<void(const std::string&, int)> report) {
+    reportFailure_ = std::move(report);
+  }
 
  protected:
   int_type underflow() override;
@@ -52,6 +65,7 @@ class FdInputBuffer : public InputBuffer {
   std::size_t size_;
   std::string failedName_;
   bool (*interrupt_)() = nullptr;
+  std::function<void(const std::string&, int)> reportFailure_;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write

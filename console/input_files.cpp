@@ -16,8 +16,16 @@ bool readsOwnOutput(int fd) {
   if (fstat(fd, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) {
     return false;
   }
-  if (!S_ISREG(input.st_mode) || input.st_dev != output.st_dev || input.st_ino != output.st_ino) {
+  if (input.st_dev != output.st_dev || input.st_ino != output.st_ino) {
     return false;
+  }
+  if (S_ISFIFO(input.st_mode)) {
+    // The pipe standard output writes into: what we read back is our own
+    // answers, taken from the reader they were meant for.
+    return true;
+  }
+  if (!S_ISREG(input.st_mode)) {
+    return false;  // a terminal or /dev/null gives what is typed, or nothing
   }
   // Reading an empty file, or one already read to its end, is harmless
   // ("zorvex <f >f" truncates f first).
@@ -51,4 +59,9 @@ std::optional<InputFile> InputFiles::next() {
     }
   }
   return std::nullopt;
+}
+
+void InputFiles::readFailed(const std::string& name, int error) {
+  reportFailure(err_, name, std::strerror(error));
+  anyFailed_ = true;
 }

@@ -11,8 +11,8 @@
 class OutputBuffer;
 
 /// Returns true when reading `fd` would read what the program writes:
-/// standard output is the same regular file and part of it is still
-/// unread, so the program would go on reading its own answers.
+/// standard output is the same pipe, or the same regular file with part of
+/// it still unread, so the program would go on reading its own answers.
 bool readsOwnOutput(int fd);
 
 /// The FILE operands, opened one after another as the input reaches them.
@@ -26,7 +26,10 @@ class InputFiles {
 
   /// Returns the next file that could be opened, or nullopt after the last.
   std::optional<InputFile> next();
-  /// Returns true once any file could not be opened.
+  /// Reports that the file `name` could not be read (`error` is the errno)
+  /// and counts it as failed.
+  void readFailed(const std::string& name, int error);
+  /// Returns true once any file could not be opened or read.
   bool anyFailed() const { return anyFailed_; }
 
  private:

@@ -38,9 +38,12 @@ ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line)
     if (input_.takeGivenUp()) {
       // Ctrl-C: the terminal has dropped the line being typed; what part of
       // it had reached us goes too, and the fresh prompt gets its own line.
+      // A file that failed part way loses its unfinished line the same way.
       line.clear();
       in_.clear();
-      output_.sputn("\n", 1);
+      if (terminal_) {
+        output_.sputn("\n", 1);
+      }
       continue;
     }
     if (gotLine) {

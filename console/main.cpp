@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <new>
 #include <string_view>
 
 #include "console/console.h"
@@ -20,9 +21,9 @@ int printText(OutputBuffer& out, OutputBuffer& err, std::string_view text) {
   return EXIT_OK;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+/// Everything the program does once its standard descriptors are open;
+/// returns the exit status.
+int run(int argc, char* argv[]) {
   const Options options = parseOptions(argc, argv);
 
   // On a terminal every line is written as soon as it is complete; into a
@@ -45,4 +46,20 @@ int main(int argc, char* argv[]) {
       break;
   }
   return runSession(options, out, err);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // First of all, before any file is opened: a descriptor the caller left
+  // closed would otherwise be taken by the next file we open.
+  openClosedStandardDescriptors();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out before the dialogue could take it over (the command
+    // line, the buffers): nothing was computed, so the message is all.
+    reportOutOfMemoryUnbuffered();
+    return EXIT_FAILED;
+  }
 }

@@ -25,6 +25,16 @@ std::string optionAsWritten(const char* word, int letter) {
   return std::string("-") + static_cast<char>(letter);
 }
 
+/// Returns true when `letter` is the letter of one of the options.
+bool isOptionLetter(int letter) {
+  for (const option& known : LONG_OPTIONS) {
+    if (known.name != nullptr && known.val == letter) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 Options parseOptions(int argc, char* argv[]) {
@@ -58,13 +68,20 @@ Options parseOptions(int argc, char* argv[]) {
             "option '" + optionAsWritten(argv[optind - 1], optopt) + "' needs an argument";
         return options;
       default:
-        // An unknown letter is named by optopt (its word may still have
-        // letters to come); an unknown long option by the word just passed.
         options.action = Options::Action::USAGE_ERROR;
-        options.usageError =
-            "unknown option '" +
-            (optopt != 0 ? optionAsWritten("-", optopt) : optionAsWritten(argv[optind - 1], 0)) +
-            "'";
+        if (isOptionLetter(optopt)) {
+          // A letter that is an option fails only in its long form, given
+          // a value ("--quiet=1"), in the word just passed.
+          options.usageError =
+              "option '" + optionAsWritten(argv[optind - 1], 0) + "' takes no value";
+        } else {
+          // An unknown letter is named by optopt (its word may still have
+          // letters to come); an unknown long option by the word just passed.
+          options.usageError =
+              "unknown option '" +
+              (optopt != 0 ? optionAsWritten("-", optopt) : optionAsWritten(argv[optind - 1], 0)) +
+              "'";
+        }
         return options;
     }
   }

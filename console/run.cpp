@@ -27,6 +27,8 @@ int runExpressions(const Options& options, OutputBuffer& out, OutputBuffer& err)
 int runFiles(const Options& options, OutputBuffer& out, OutputBuffer& err) {
   InputFiles files(options.files, err);
   FdInputBuffer input(InputFile{-1, "", false}, [&files] { return files.next(); });
+  input.goOnAfterFailure(
+      [&files](const std::string& name, int error) { files.readFailed(name, error); });
   StreamLineSource lines(input, out);
   const int status = runConsole(lines, out, err, {false, "", "= ", false});
   return status == EXIT_OK && files.anyFailed() ? EXIT_FAILED : status;

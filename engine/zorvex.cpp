@@ -10,6 +10,7 @@
 
 #include "engine/session.h"
 #include "engine/version.h"
+#include "text/wide_string.h"
 
 struct zorvex {
   CalculatorSession session;
@@ -79,7 +80,7 @@ zorvex_status zorvex_evaluate(zorvex* calculator, const char* line, size_t lengt
   if (calculator == nullptr) {
     return ZORVEX_BAD_HANDLE;
   }
-  if (value == nullptr || (line == nullptr && length > 0)) {
+  if (value == nullptr || (line == nullptr && length > 0) || length > WideString::MAX_LENGTH) {
     return ZORVEX_BAD_ARGUMENT;
   }
   return guarded([&] {

@@ -87,7 +87,8 @@ ZORVEX_API void zorvex_destroy(zorvex* calculator);
  * the previous evaluation; zorvex_errors() gives them. An error line is not
  * a failure: the value is still the dialogue's value and the status is
  * ZORVEX_OK. Returns ZORVEX_BAD_HANDLE, ZORVEX_BAD_ARGUMENT (`value` null,
- * or `line` null with a length), or ZORVEX_NO_MEMORY.
+ * `line` null with a length, or a line longer than 2147483646 bytes), or
+ * ZORVEX_NO_MEMORY.
  */
 ZORVEX_API zorvex_status zorvex_evaluate(zorvex* calculator, const char* line, size_t length,
                                          double* value);

@@ -213,6 +213,10 @@ TEST(ZorvexApiTest, EveryFailureHasItsStatus) {
        ZORVEX_BAD_ARGUMENT},
       {"evaluate, no line with a length", zorvex_evaluate(handle.calculator, nullptr, 1, &value),
        ZORVEX_BAD_ARGUMENT},
+      // Refused on its length alone, before a byte of it is read.
+      {"evaluate, a line of 2^31 + 10 bytes",
+       zorvex_evaluate(handle.calculator, "1", (size_t{1} << 31) + 10, &value),
+       ZORVEX_BAD_ARGUMENT},
       {"format, no buffer", zorvex_format(1.0, nullptr, 10, nullptr), ZORVEX_BAD_ARGUMENT},
       {"format, no room", zorvex_format(1.0, buffer, 0, nullptr), ZORVEX_BUFFER_TOO_SMALL},
       {"set, no handle", zorvex_set_variable(none, "a", 1, 1.0), ZORVEX_BAD_HANDLE},

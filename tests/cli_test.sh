@@ -48,11 +48,33 @@ check "dash is standard input" '5\n' '= 2\n= 5\n= 2\n' '' 0 one - one
 check "unreadable files" '' '= 2\n= 3\n' \
   "zorvex: missing: No such file or directory\nzorvex: directory: Is a directory\n" 1 \
   one missing directory three
+# A file whose read fails (the kernel refuses to read this one) is left
+# like one that cannot be opened, and the files after it are still read.
+check "a read error in one file" '' '= 2\n= 3\n' \
+  "zorvex: /proc/self/mem: Input/output error\n" 1 one /proc/self/mem three
+check "a name with a newline stays one line" '' '= 2\n' \
+  "zorvex: new\\\\nline\\\\033: No such file or directory\n" 1 $'new\nline\033' one
+# With four descriptors (three standard ones and one to spare) every file
+# is still read: each is closed before the next is opened.
+(
+  # Descriptors the test runner left open would take the one to spare.
+  for open_fd in /proc/$BASHPID/fd/*; do
+    [ "${open_fd##*/}" -gt 2 ] && eval "exec ${open_fd##*/}>&-"
+  done
+  ulimit -n 4 && exec "$program" one three one
+) >out 2>err
+status=$?
+[ "$status" = 0 ] && [ "$(cat out)" = $'= 2\n= 3\n= 2' ] && [ ! -s err ]
+verdict "files with one descriptor to spare" $? "status $status, output $(cat out), errors $(cat err)"
 
 # Usage errors: nothing on standard output, status 2.
 check "unknown long option" '' '' "zorvex: unknown option '--bogus'$hint\n" 2 --bogus=1
 check "unknown short option" '' '' "zorvex: unknown option '-x'$hint\n" 2 -qx
 check "missing argument" '' '' "zorvex: option '-e' needs an argument$hint\n" 2 -e
+check "long option given a value" '' '' "zorvex: option '--quiet' takes no value$hint\n" 2 \
+  --quiet=1
+check "abbreviated option given a value" '' '' "zorvex: option '--he' takes no value$hint\n" 2 \
+  --he=x
 check "missing long argument" '' '' "zorvex: option '--expression' needs an argument$hint\n" 2 \
   --expression
 check "expressions and files" '' '' "zorvex: -e cannot be combined with FILE operands$hint\n" 2 \
@@ -85,6 +107,46 @@ status=$?
 printf 'zorvex: loop: input file is output file\n' >err.expected
 [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "$(printf '1+1\n= 2')" ]
 verdict "file operand is output" $? "status $status"
+
+# Input that is the pipe the output goes into: its own answers would come
+# back forever, and its reader would never see them.
+timeout 10 "$program" -q one /dev/fd/1 2>err | cat >out
+status=${PIPESTATUS[0]}
+[ "$status" = 1 ] && [ "$(cat out)" = "= 2" ] &&
+  [ "$(cat err)" = "zorvex: /dev/fd/1: input file is output file" ]
+verdict "file operand is the output pipe" $? "status $status, errors $(cat err)"
+timeout 10 "$program" </dev/fd/1 2>err | cat >out
+status=${PIPESTATUS[0]}
+[ "$status" = 1 ] && [ ! -s out ] && [ "$(cat err)" = "zorvex: input file is output file" ]
+verdict "standard input is the output pipe" $? "status $status, errors $(cat err)"
+# A terminal or /dev/null as both input and output is no loop.
+"$program" -q </dev/null >/dev/null 2>err
+status=$?
+[ "$status" = 0 ] && [ ! -s err ]
+verdict "/dev/null in and out" $? "status $status, errors $(cat err)"
+
+# A standard descriptor the caller closed: a write to it still fails, and
+# no file the program opens takes its number.
+"$program" -q one >&- 2>err
+status=$?
+[ "$status" = 1 ] && [ "$(cat err)" = "zorvex: write error: Bad file descriptor" ]
+verdict "standard output closed" $? "status $status, errors $(cat err)"
+mkfifo held
+for fd in 0 1 2; do
+  eval '"$program" -q held '"$fd"'>&- &'
+  pid=$!
+  exec 4>held
+  # Once the program has opened the pipe, it waits reading it.
+  for _ in $(seq 100); do
+    [ "$(readlink "/proc/$pid/fd/3")" = "$work/held" ] && break
+    sleep 0.05
+  done
+  opened=$(readlink "/proc/$pid/fd/$fd")
+  exec 4>&-
+  wait "$pid"
+  [ "$opened" = /dev/null ]
+  verdict "descriptor $fd closed" $? "descriptor $fd is '$opened'"
+done
 
 # Status 1 for memory running out is checked by .ci/faults.sh, with the
 # other failures it injects.

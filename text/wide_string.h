@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iosfwd>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,11 @@ class WideString {
   void assignBytes(const char* bytes, std::size_t size);
   /// Appends `size` bytes, each sign-extended, in place.
   void appendBytes(const char* bytes, std::size_t size);
+
+  /// The most units a text may have for its positions, its length and its
+  /// capacity all to fit in an int; whoever takes text from outside
+  /// refuses longer ones.
+  static constexpr std::size_t MAX_LENGTH = std::numeric_limits<int>::max() - 1;
 
   /// Returns the number of units of text.
   int length() const { return static_cast<int>(text().size()); }

@@ -70,4 +70,23 @@ fill x $size >"$work/in"
 dialogue 0 >"$work/out.expected"
 check_files "100 MB of letters, no line feed" "$work/in" "$work/out.expected" "$work/err.expected" 0
 
+# A line longer than the 2,147,483,646 characters a line may have, here
+# 2,147,483,658 digits: refused with a message and status 1, never given a
+# value (its length does not fit the positions the evaluation counts in).
+# The run holds the line, twice its size, so it needs memory to spare.
+over_long=2147483658
+available=$(sed -n 's/^MemAvailable:[[:space:]]*\([0-9]*\) kB/\1/p' /proc/meminfo)
+if ! memory_checked || [ "${available:-0}" -lt $((3 * over_long / 1024)) ]; then
+  echo "skipped: a line of $over_long digits (needs $((3 * over_long / 1048576)) MiB free)"
+else
+  { fill 1 $over_long; printf '\n1+1\n'; } | "$program" -q >"$work/out" 2>"$work/err"
+  status=$?
+  printf 'zorvex: line too long\n' >"$work/err.expected"
+  ok=0
+  [ "$status" = 1 ] || { fail "a line of $over_long digits" "exit status $status, expected 1"; ok=1; }
+  compare "a line of $over_long digits" "standard output" "$work/none" "$work/out" || ok=1
+  compare "a line of $over_long digits" "standard error" "$work/err.expected" "$work/err" || ok=1
+  [ $ok = 0 ] && passed=$((passed + 1))
+fi
+
 finish
