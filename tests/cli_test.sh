@@ -55,17 +55,22 @@ check "a read error in one file" '' '= 2\n= 3\n' \
 check "a name with a newline stays one line" '' '= 2\n' \
   "zorvex: new\\\\nline\\\\033: No such file or directory\n" 1 $'new\nline\033' one
 # With four descriptors (three standard ones and one to spare) every file
-# is still read: each is closed before the next is opened.
-(
-  # Descriptors the test runner left open would take the one to spare.
-  for open_fd in /proc/$BASHPID/fd/*; do
-    [ "${open_fd##*/}" -gt 2 ] && eval "exec ${open_fd##*/}>&-"
-  done
-  ulimit -n 4 && exec "$program" one three one
-) >out 2>err
-status=$?
-[ "$status" = 0 ] && [ "$(cat out)" = $'= 2\n= 3\n= 2' ] && [ ! -s err ]
-verdict "files with one descriptor to spare" $? "status $status, output $(cat out), errors $(cat err)"
+# is still read: each is closed before the next is opened. A sanitizer's
+# runtime opens files of its own, so a sanitized build is not held to it.
+if ldd "$program" 2>/dev/null | grep -Eq 'lib(a|ub)san'; then
+  echo "cli_test: files with one descriptor to spare: not run on a sanitized build"
+else
+  (
+    # Descriptors the test runner left open would take the one to spare.
+    for open_fd in /proc/$BASHPID/fd/*; do
+      [ "${open_fd##*/}" -gt 2 ] && eval "exec ${open_fd##*/}>&-"
+    done
+    ulimit -n 4 && exec "$program" one three one
+  ) >out 2>err
+  status=$?
+  [ "$status" = 0 ] && [ "$(cat out)" = $'= 2\n= 3\n= 2' ] && [ ! -s err ]
+  verdict "files with one descriptor to spare" $? "status $status, output $(cat out), errors $(cat err)"
+fi
 
 # Usage errors: nothing on standard output, status 2.
 check "unknown long option" '' '' "zorvex: unknown option '--bogus'$hint\n" 2 --bogus=1
