@@ -187,27 +187,16 @@ double nanosecondsPerLine(const Lines& lines, int runs, double& sink) {
   return best;
 }
 
-/// The lines of `lines` that Zorvex evaluates without an error line, in a
-/// session over all of them, as the timed runs see them.
-Lines acceptedByZorvex(const Lines& lines) {
-  ZorvexRunner zorvex;
+/// The lines of `lines` that `Runner` evaluates without complaint (for
+/// Zorvex: without an error line, in a session over all of them, as the
+/// timed runs see them).
+template <typename Runner>
+Lines acceptedBy(const Lines& lines) {
+  Runner runner;
   Lines accepted;
   for (const std::string& line : lines) {
     double value = 0.0;
-    if (zorvex.evaluate(line, value)) {
-      accepted.push_back(line);
-    }
-  }
-  return accepted;
-}
-
-/// The lines of `lines` that muparser evaluates without complaint.
-Lines acceptedByMuparser(const Lines& lines) {
-  MuparserRunner muparser;
-  Lines accepted;
-  for (const std::string& line : lines) {
-    double value = 0.0;
-    if (muparser.evaluate(line, value)) {
+    if (runner.evaluate(line, value)) {
       accepted.push_back(line);
     }
   }
@@ -237,7 +226,7 @@ int main(int argc, char* argv[]) {
   double sink = 0.0;
   for (const Kind& kind : kinds()) {
     const Lines all = kind.lines(workload);
-    const Lines lines = acceptedByZorvex(all);
+    const Lines lines = acceptedBy<ZorvexRunner>(all);
     if (lines.empty()) {
       std::printf("oneshot %s: no line without an error line\n", kind.name.c_str());
       continue;
@@ -246,7 +235,7 @@ int main(int argc, char* argv[]) {
     std::printf("oneshot %s: zorvex %.1f ns/line on %zu lines", kind.name.c_str(), zorvexNs,
                 lines.size());
     // The yardstick on the lines it reads too, with Zorvex on the same ones.
-    const Lines both = acceptedByMuparser(lines);
+    const Lines both = acceptedBy<MuparserRunner>(lines);
     if (both.empty()) {
       std::printf("; muparser reads none of them\n");
       continue;
