@@ -45,6 +45,16 @@ void record(char tag, std::string_view text) {
   page.output.push_back('\n');
 }
 
+/// Records each line of `lines` (each ended by '\n') under `tag`.
+void recordLines(char tag, std::string_view lines) {
+  std::size_t start = 0;
+  for (std::size_t end = lines.find('\n'); end != std::string_view::npos;
+       end = lines.find('\n', start)) {
+    record(tag, lines.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
 /// The engine's one failure, memory running out, as the program reports it.
 void recordFailure() { record('e', std::string("zorvex: ").append(OUT_OF_MEMORY)); }
 
@@ -53,13 +63,7 @@ template <typename Print>
 void recordScreen(Print print) {
   std::ostringstream text;
   print(text);
-  const std::string lines = text.str();
-  std::size_t start = 0;
-  for (std::size_t end = lines.find('\n'); end != std::string::npos;
-       end = lines.find('\n', start)) {
-    record('o', std::string_view(lines).substr(start, end - start));
-    start = end + 1;
-  }
+  recordLines('o', text.str());
 }
 
 /// The variable listing of SHOWVARS: a blank line, "name\t\tvalue" for
@@ -94,13 +98,7 @@ bool recordEvaluation(std::string_view line) {
   }
   size_t length = 0;
   const char* errors = zorvex_errors(page.calculator, &length);
-  const std::string_view errorLines(errors, length);
-  std::size_t start = 0;
-  for (std::size_t end = errorLines.find('\n'); end != std::string_view::npos;
-       end = errorLines.find('\n', start)) {
-    record('e', errorLines.substr(start, end - start));
-    start = end + 1;
-  }
+  recordLines('e', std::string_view(errors, length));
   char number[ZORVEX_FORMAT_CAPACITY];
   size_t size = 0;
   zorvex_format(value, number, sizeof number, &size);
