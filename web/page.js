@@ -298,6 +298,33 @@ copy.addEventListener('click', async () => {
   }
 });
 
+// The browser runs WebAssembly first from a quick, plain compilation and
+// compiles again, optimised and in the background, what runs often. Lines
+// of every kind run through a throwaway session once the first prompt
+// shows, a few hundred at a time when the page is idle, so that a first
+// long paste already runs the optimised engine; the body's data-warm
+// attribute says when they have all run.
+const WARM_UP_LINES = [
+  '1+2*3-4/5', '-8--2+-3*-4', '(a=2.5^3)-a*4/7', 'b=a^2-(a-1)*(a+1)', '2pi+3(4+5)7',
+  '|-8*56|/(56^6-789)', '((1+2)*(3-4))/((5-6)*(7+8))^2', '|a-|b-9||*-(3-|4-12|)',
+  'sin(30)+cos(60)*tan(45)-cot(20)', 'asin(0.5)+acos(0.25)-atan(3)', 'sqrt(16)/arcsin(1)',
+  'rad=1', 'sin(pi/6)+arctan(1)*4+arccos(-1)', 'rad=0', 'sqrt(-4)', 'nosuch(2)+unknown',
+  '123456789*987654321/3', '4000000000*4000000000+0.000001', '9999999999^2-99999999*123456789',
+  '0.000001/3+0.0000005', '99999999999.999999*2', '17.25^2.5/3^0.5',
+];
+const WARM_UP_TEXT = (WARM_UP_LINES.join('\n') + '\n').repeat(25);
+const WARM_UP_STEPS = 16;
+const whenIdle = window.requestIdleCallback ?? setTimeout;
+
+function warmUp(steps = WARM_UP_STEPS) {
+  if (steps === 0) {
+    document.body.dataset.warm = '';
+    return;
+  }
+  engine._page_warm(writeInput(WARM_UP_TEXT));
+  whenIdle(() => warmUp(steps - 1));
+}
+
 async function main() {
   try {
     engine = await createZorvex({
@@ -321,6 +348,7 @@ async function main() {
   copy.disabled = false;
   startSession();
   document.body.dataset.ready = String(performance.now());
+  whenIdle(() => warmUp());
 }
 
 main();

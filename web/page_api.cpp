@@ -202,6 +202,20 @@ int page_enter(size_t length) {
 
 size_t page_consumed(void) { return page.consumed; }
 
+int page_warm(size_t length) {
+  zorvex* const user = page.calculator;
+  if (zorvex_create(&page.calculator) != ZORVEX_OK) {
+    page.calculator = user;
+    return 0;
+  }
+  page_enter(length);
+  zorvex_destroy(page.calculator);
+  page.calculator = user;
+  page.output.clear();
+  page.consumed = 0;
+  return 1;
+}
+
 size_t page_complete(size_t cursor, size_t length) {
   page.output.clear();
   CompletionWords words;
