@@ -11,7 +11,7 @@ extern "C" {
 
 /// Makes room for at least `size` bytes of input; returns where to write them.
 char* page_input(size_t size);
-/// Returns the records the last call wrote (see page_api.cpp).
+/// Returns what the last call wrote (see page_api.cpp for its form).
 const char* page_output(void);
 /// Returns how many bytes page_output() holds.
 size_t page_output_length(void);
@@ -26,6 +26,8 @@ int page_enter(size_t length);
 /// (and optimised) the code a paste runs; the user's session and its
 /// variables stay as they were. Returns 0 when memory ran out.
 int page_warm(size_t length);
+/// Returns how many lines the last page_enter() entered.
+size_t page_entered(void);
 /// Returns how many bytes of the input page_enter() read.
 size_t page_consumed(void);
 /// Completes the word before byte `cursor` of the line in the first `length`
