@@ -7,6 +7,7 @@
 
 #include "engine/calculator.h"
 #include "engine/error_lines.h"
+#include "text/portable.h"
 
 namespace {
 
@@ -176,7 +177,7 @@ double Calculator::applyBinaryOperator(int pos) {
     case '-':
       return left - right;
     case '^':
-      return std::pow(left, right);
+      return portable::pow(left, right);
     default:
       return 0.0;
   }

@@ -57,6 +57,80 @@ double acos(double x) {
   return std::fabs(x) > 1.0 ? std::numeric_limits<double>::quiet_NaN() : std::acos(x);
 }
 
+}  // namespace portable
+
+// The program's pow is the C library's pow, which on a processor with fused
+// multiply-add (every current x86-64 and arm64) is compiled with its
+// multiply-adds fused: each a * b + c is rounded once. WebAssembly has no
+// such instruction, and the same code with the two roundings gives another
+// last bit for about one result in a thousand, which the six-decimal text
+// of a large power shows. So the page's build compiles the C library's own
+// pow again with every multiply-add a call to the function below, and the
+// page's pow is that build's (web/CMakeLists.txt).
+extern "C" double zorvex_fused_pow(double x, double y);
+
+namespace {
+
+double fromBits(uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+/// Whether `value` is far enough from the limits of the format that the
+/// exact sums and products below can neither overflow nor underflow.
+bool wellScaled(double value) {
+  const double size = std::fabs(value);
+  return size >= 0x1p-400 && size <= 0x1p400;
+}
+
+}  // namespace
+
+/// Returns a * b + c rounded once, to nearest, ties to even. Outside the
+/// well-scaled range (zeros, huge and tiny values, infinities, NaNs) it is
+/// the C library's fma, exact but slow; inside, pure double arithmetic:
+/// a * b is split exactly into uh + ul (the product of 27-bit halves is
+/// exact), c + uh exactly into th + tl, tl + ul is rounded to odd (rounded
+/// to nearest, then moved one unit to the neighbour with an odd last bit
+/// if the rounding was inexact and left it even), and th plus that is
+/// rounded to nearest. Rounding the small part to odd keeps the
+/// information a second rounding needs, so the result is the correctly
+/// rounded a * b + c (a known, machine-proved result about rounding to odd
+/// in binary formats of at least five bits).
+extern "C" double zorvex_exact_fma(double a, double b, double c) {
+  // Every step is one rounding: no multiply-add may be fused here.
+#pragma clang fp contract(off)
+  if (!wellScaled(a) || !wellScaled(b) || !wellScaled(c)) {
+    return std::fma(a, b, c);
+  }
+  constexpr double SPLITTER = 134217729.0;  // 2^27 + 1
+  const double sa = SPLITTER * a;
+  const double aHigh = sa - (sa - a);
+  const double aLow = a - aHigh;
+  const double sb = SPLITTER * b;
+  const double bHigh = sb - (sb - b);
+  const double bLow = b - bHigh;
+  const double uh = a * b;
+  const double ul = ((aHigh * bHigh - uh) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
+  const double th = c + uh;
+  const double thPart = th - c;
+  const double tl = (c - (th - thPart)) + (uh - thPart);
+  double small = tl + ul;
+  const double smallPart = small - tl;
+  const double smallError = (tl - (small - smallPart)) + (ul - smallPart);
+  if (smallError != 0.0 && (portable::bitsOf(small) & 1) == 0) {
+    // Next to `small` in the direction of the error: one unit away from
+    // zero when the error has small's sign, towards zero otherwise.
+    const uint64_t bits = portable::bitsOf(small);
+    small = fromBits((smallError > 0.0) == (small > 0.0) ? bits + 1 : bits - 1);
+  }
+  return th + small;
+}
+
+namespace portable {
+
+double pow(double x, double y) { return zorvex_fused_pow(x, y); }
+
 bool fillRandom(void* data, std::size_t size) {
   // getentropy takes at most 256 bytes at a time; a key is far smaller.
   return size <= 256 && getentropy(data, size) == 0;

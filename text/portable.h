@@ -2,6 +2,7 @@
 #define ZORVEX_TEXT_PORTABLE_H_
 
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,9 +10,9 @@
 // The few library calls that not every toolchain Zorvex is built with
 // provides: the WebAssembly build's C++ library has no std::bit_cast and no
 // floating-point std::to_chars / std::from_chars, and its C library has no
-// getrandom; its strtod reads "-nan" as a NaN without a sign, and its arc
-// sine and cosine give a NaN with one. Each function here gives the same
-// result on every build.
+// getrandom; its strtod reads "-nan" as a NaN without a sign, its arc
+// sine and cosine give a NaN with one, and its pow rounds a few results
+// the other way. Each function here gives the same result on every build.
 namespace portable {
 
 /// Returns the bits of `value`, as std::bit_cast<uint64_t> does. Inline:
@@ -45,6 +46,16 @@ double asin(double x);
 
 /// Returns the arc cosine of `x` as the native C library does (see asin).
 double acos(double x);
+
+#if defined(__EMSCRIPTEN__)
+/// Returns `x` raised to `y` as the native C library does on a processor
+/// with fused multiply-add, to the last bit.
+double pow(double x, double y);
+#else
+/// Returns `x` raised to `y` (the C library's pow). Inline: every ^ of a
+/// line calls it.
+inline double pow(double x, double y) { return std::pow(x, y); }
+#endif
 
 /// Fills `size` bytes at `data` from the system's random source without
 /// waiting for it; returns false when it has none to give.

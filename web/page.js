@@ -5,9 +5,6 @@
 import createZorvex from './zorvex.js';
 
 const HISTORY_KEY = 'zorvex.history';
-// A paste of many lines is shown in blocks of this many records, so that
-// the browser lays out only the blocks on screen.
-const BLOCK_RECORDS = 4000;
 
 const transcript = document.getElementById('transcript');
 const entry = document.getElementById('entry');
@@ -31,12 +28,6 @@ let history = [];
 let recall = 0;
 let draft = '';
 
-// Typed lines may hold any character: the transcript shows the control
-// characters among them as their pictures, as a terminal shows ^M (the line
-// itself keeps them). Other records never hold one.
-const CONTROL_PATTERN = /[\x00-\x08\x0b-\x1f\x7f]/g;
-const pictureOf = (c) => String.fromCharCode(c === '\x7f' ? 0x2421 : 0x2400 + c.charCodeAt(0));
-
 // Writes `text` as UTF-8 into the engine's input; returns its length in bytes.
 function writeInput(text) {
   const room = text.length * 3;
@@ -50,54 +41,37 @@ function readOutput() {
   return decoder.decode(engine.HEAPU8.subarray(at, at + length));
 }
 
-// Shows the records of one call (see page_api.cpp) at the end of the
-// transcript; returns how many lines were entered, what a screen reader is
-// to say of the last one, and whether the session ended. The transcript is
-// text, with the error lines in elements of their own to style them apart:
-// a paste of many lines makes few elements, which the browser shows fast.
-function show(records) {
-  const lines = records.replace(CONTROL_PATTERN, pictureOf).split('\n');
-  lines.pop();  // every record ends with a line end
-  let text = '';
+// Shows what one call wrote (see page_api.cpp) at the end of the
+// transcript: its text as it stands, a new block where it begins one, and
+// the error lines in elements of their own to style them apart. Returns
+// how many lines were entered, what a screen reader is to say of the last
+// one, and whether the session ended.
+function show(output) {
   let block = document.createElement('div');
-  let entered = 0;
+  transcript.append(block);
+  let spoken = '';
   let over = false;
-  const endText = () => {
-    if (text !== '') {
+  for (const segment of output.split('\x01')) {
+    const tag = segment.charCodeAt(0);
+    const text = segment.slice(1);
+    if (tag === 0x74) {  // t
       block.append(text);
-      text = '';
-    }
-  };
-  for (let i = 0; i < lines.length; ++i) {
-    const line = lines[i];
-    const tag = line.charCodeAt(0);
-    if (tag === 0x69) {  // i
-      text += prompt + line.slice(1) + '\n';
-      ++entered;
-    } else if (tag === 0x6f) {  // o
-      text += line.slice(1) + '\n';
+    } else if (tag === 0x62) {  // b
+      block = document.createElement('div');
+      transcript.append(block);
+      block.append(text);
     } else if (tag === 0x65) {  // e
-      endText();
       const error = document.createElement('span');
       error.className = 'error';
-      error.textContent = line.slice(1) + '\n';
+      error.textContent = text;
       block.append(error);
     } else if (tag === 0x78) {  // x
       over = true;
-    }
-    if ((i + 1) % BLOCK_RECORDS === 0 || i + 1 === lines.length) {
-      endText();
-      transcript.append(block);
-      block = document.createElement('div');
+    } else if (tag === 0x73) {  // s
+      spoken = text;
     }
   }
-  // What follows the last line entered is what a screen reader says.
-  const all = '\n' + records;
-  const last = all.lastIndexOf('\ni');
-  const spoken = all.slice(all.indexOf('\n', last + 1) + 1).split('\n')
-    .filter((record) => record[0] === 'o' || record[0] === 'e')
-    .map((record) => record.slice(1)).join('\n');
-  return {entered, spoken, over};
+  return {entered: engine._page_entered(), spoken, over};
 }
 
 function say(text) {
@@ -298,6 +272,33 @@ copy.addEventListener('click', async () => {
   }
 });
 
+// The browser runs WebAssembly first from a quick, plain compilation and
+// compiles again, optimised and in the background, what runs often. Lines
+// of every kind run through a throwaway session once the first prompt
+// shows, a few hundred at a time when the page is idle, so that a first
+// long paste already runs the optimised engine; the body's data-warm
+// attribute says when they have all run.
+const WARM_UP_LINES = [
+  '1+2*3-4/5', '-8--2+-3*-4', '(a=2.5^3)-a*4/7', 'b=a^2-(a-1)*(a+1)', '2pi+3(4+5)7',
+  '|-8*56|/(56^6-789)', '((1+2)*(3-4))/((5-6)*(7+8))^2', '|a-|b-9||*-(3-|4-12|)',
+  'sin(30)+cos(60)*tan(45)-cot(20)', 'asin(0.5)+acos(0.25)-atan(3)', 'sqrt(16)/arcsin(1)',
+  'rad=1', 'sin(pi/6)+arctan(1)*4+arccos(-1)', 'rad=0', 'sqrt(-4)', 'nosuch(2)+unknown',
+  '123456789*987654321/3', '4000000000*4000000000+0.000001', '9999999999^2-99999999*123456789',
+  '0.000001/3+0.0000005', '99999999999.999999*2', '17.25^2.5/3^0.5',
+];
+const WARM_UP_TEXT = (WARM_UP_LINES.join('\n') + '\n').repeat(25);
+const WARM_UP_STEPS = 16;
+const whenIdle = window.requestIdleCallback ?? setTimeout;
+
+function warmUp(steps = WARM_UP_STEPS) {
+  if (steps === 0) {
+    document.body.dataset.warm = '';
+    return;
+  }
+  engine._page_warm(writeInput(WARM_UP_TEXT));
+  whenIdle(() => warmUp(steps - 1));
+}
+
 async function main() {
   try {
     engine = await createZorvex({
@@ -321,6 +322,7 @@ async function main() {
   copy.disabled = false;
   startSession();
   document.body.dataset.ready = String(performance.now());
+  whenIdle(() => warmUp());
 }
 
 main();

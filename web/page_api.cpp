@@ -5,11 +5,21 @@
 // completes) comes from the same C++ as the program's, so the page cannot
 // drift from it. The engine itself is reached through its C library only.
 //
-// Output is a run of records, one a line: a tag byte, the text, '\n'.
-//   'i'  a line the user entered (the page shows it after the prompt)
-//   'o'  a line the program writes to standard output
-//   'e'  an error line (standard error)
+// page_start and page_enter give the transcript text as the page shows it,
+// in segments, each a tag byte after '\x01' and its text:
+//   't'  text shown as it is: the banner, each line entered after the
+//        prompt, results and screens, every line ended by '\n'
+//   'b'  the same, beginning a new block of the transcript (a long paste is
+//        shown in blocks, and the browser lays out only those on screen)
+//   'e'  error lines, which the page styles apart
 //   'x'  exit was entered: the session is over
+//   's'  not shown: what a screen reader is to say of the last line entered
+// Control characters in shown text are written as their pictures, as a
+// terminal shows ^M (the lines themselves keep them). The script does no
+// more than cut the text at the segments: a paste of 100,000 lines is a
+// handful of them.
+//
+// page_complete gives records, one a line: a tag byte, the text, '\n':
 //   'c'  what Tab inserts at the cursor; 'm' one word it could become
 #include "web/page_api.h"
 
@@ -30,82 +40,142 @@
 
 namespace {
 
+/// How many lines a block of the transcript holds at the most: the browser
+/// lays out only the blocks on screen, so a small block keeps the frame
+/// after a long paste short (measured: 200 lines gave it about half the
+/// time that 4,000 did).
+constexpr std::size_t BLOCK_LINES = 200;
+
 struct Page {
   zorvex* calculator = nullptr;
   std::string input;
   std::string output;
   std::size_t consumed = 0;
+  std::size_t entered = 0;
+  // The tag of the segment being written (0 before the first) and how
+  // many lines the current block holds.
+  char segment = 0;
+  std::size_t blockLines = 0;
+  // The lines shown since the last line entered, for a screen reader.
+  std::string spoken;
 };
 
 Page page;
 
-void record(char tag, std::string_view text) {
-  page.output.push_back(tag);
-  page.output.append(text);
-  page.output.push_back('\n');
+/// Starts a fresh output for one call of the page's script.
+void beginOutput() {
+  page.output.clear();
+  page.segment = 0;
+  page.blockLines = 0;
+  page.spoken.clear();
 }
 
-/// Records each line of `lines` (each ended by '\n') under `tag`.
-void recordLines(char tag, std::string_view lines) {
+/// Appends `text` to `out` with each control character other than a tab
+/// as its picture, U+2400 + its code (U+2421 for DEL), in UTF-8.
+void appendPictured(std::string& out, std::string_view text) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t') || c == 0x7f) {
+      out.append(text.substr(start, i - start));
+      const char picture[] = {'\xe2', '\x90', static_cast<char>(c == 0x7f ? 0xa1 : 0x80 + c)};
+      out.append(picture, sizeof picture);
+      start = i + 1;
+    }
+  }
+  out.append(text.substr(start));
+}
+
+/// Shows one line, `prefix` then `line`, in a segment tagged `tag` ('t' or
+/// 'e'), starting a new block when the current one is full.
+void show(char tag, std::string_view line, std::string_view prefix = {}) {
+  const bool newBlock = tag == 't' && page.blockLines >= BLOCK_LINES;
+  if (newBlock) {
+    page.blockLines = 0;
+  }
+  if (newBlock || page.segment != tag) {
+    page.output.push_back('\x01');
+    page.output.push_back(newBlock ? 'b' : tag);
+    page.segment = tag;
+  }
+  page.output.append(prefix);
+  appendPictured(page.output, line);
+  page.output.push_back('\n');
+  ++page.blockLines;
+}
+
+/// Shows a line the program writes, which a screen reader says too.
+void showWritten(char tag, std::string_view line, std::string_view prefix = {}) {
+  show(tag, line, prefix);
+  if (!page.spoken.empty()) {
+    page.spoken.push_back('\n');
+  }
+  page.spoken.append(prefix);
+  page.spoken.append(line);
+}
+
+/// Shows each line of `lines` (each ended by '\n') under `tag`.
+void showLines(char tag, std::string_view lines) {
   std::size_t start = 0;
   for (std::size_t end = lines.find('\n'); end != std::string_view::npos;
        end = lines.find('\n', start)) {
-    record(tag, lines.substr(start, end - start));
+    showWritten(tag, lines.substr(start, end - start));
     start = end + 1;
   }
 }
 
-/// The engine's one failure, memory running out, as the program reports it.
-void recordFailure() { record('e', std::string("zorvex: ").append(OUT_OF_MEMORY)); }
+/// Marks the end of the session.
+void showExit() {
+  page.output.append("\x01x");
+  page.segment = 'x';
+}
 
-/// Writes every line of a text that `print` writes to a stream as an 'o' record.
+/// The engine's one failure, memory running out, as the program reports it.
+void showFailure() { showWritten('e', OUT_OF_MEMORY, "zorvex: "); }
+
+/// Shows every line of a text that `print` writes to a stream.
 template <typename Print>
-void recordScreen(Print print) {
+void showScreen(Print print) {
   std::ostringstream text;
   print(text);
-  recordLines('o', text.str());
+  showLines('t', text.str());
 }
 
 /// The variable listing of SHOWVARS: a blank line, "name\t\tvalue" for
 /// each variable in the program's order, a blank line.
-void recordVariables() {
-  record('o', "");
+void showVariables() {
+  showWritten('t', "");
   zorvex_list_variables(
       page.calculator,
       [](void*, const char* name, size_t length, double value) {
         char number[ZORVEX_FORMAT_CAPACITY];
         size_t size = 0;
         zorvex_format(value, number, sizeof number, &size);
-        page.output.push_back('o');
-        page.output.append(name, length);
-        page.output.append("\t\t");
-        page.output.append(number, size);
-        page.output.push_back('\n');
+        std::string line(name, length);
+        line.append("\t\t").append(number, size);
+        showWritten('t', line);
         return 0;
       },
       nullptr);
-  record('o', "");
+  showWritten('t', "");
 }
 
-/// Evaluates one line and records its error lines, then "= " and the value.
+/// Evaluates one line and shows its error lines, then "= " and the value.
 /// Returns false when the engine could not evaluate it.
-bool recordEvaluation(std::string_view line) {
+bool showEvaluation(std::string_view line) {
   double value = 0.0;
   const zorvex_status status = zorvex_evaluate(page.calculator, line.data(), line.size(), &value);
   if (status != ZORVEX_OK) {
-    recordFailure();
+    showFailure();
     return false;
   }
   size_t length = 0;
   const char* errors = zorvex_errors(page.calculator, &length);
-  recordLines('e', std::string_view(errors, length));
+  showLines('e', std::string_view(errors, length));
   char number[ZORVEX_FORMAT_CAPACITY];
   size_t size = 0;
   zorvex_format(value, number, sizeof number, &size);
-  page.output.push_back('o');
-  page.output.append(ConsoleStyle{}.resultPrefix);
-  page.output.append(number, size);
-  page.output.push_back('\n');
+  showWritten('t', std::string_view(number, size), ConsoleStyle{}.resultPrefix);
   return true;
 }
 
@@ -124,30 +194,39 @@ std::optional<Command> commandOf(std::string_view line) {
 
 /// Runs one line of the dialogue; returns false after exit or a failure.
 bool enterLine(std::string_view line) {
-  record('i', line);
+  show('t', line, ConsoleStyle{}.prompt);
+  ++page.entered;
+  page.spoken.clear();
   const std::optional<Command> command = commandOf(line);
   if (!command) {
-    if (!recordEvaluation(line)) {
-      record('x', "");
+    if (!showEvaluation(line)) {
+      showExit();
       return false;
     }
     return true;
   }
   switch (*command) {
     case Command::EXIT:
-      record('x', "");
+      showExit();
       return false;
     case Command::HELP:
-      recordScreen([](std::ostream& out) { printHelpScreen(out); });
+      showScreen([](std::ostream& out) { printHelpScreen(out); });
       break;
     case Command::SHOWVARS:
-      recordVariables();
+      showVariables();
       break;
     case Command::SHOWFUNCS:
-      recordScreen([](std::ostream& out) { printFunctionsScreen(out); });
+      showScreen([](std::ostream& out) { printFunctionsScreen(out); });
       break;
   }
   return true;
+}
+
+/// A line of page_complete's output.
+void record(char tag, std::string_view text) {
+  page.output.push_back(tag);
+  page.output.append(text);
+  page.output.push_back('\n');
 }
 
 }  // namespace
@@ -168,20 +247,23 @@ size_t page_output_length(void) { return page.output.size(); }
 int page_start(void) {
   zorvex_destroy(page.calculator);
   page.calculator = nullptr;
-  page.output.clear();
+  beginOutput();
+  page.entered = 0;
   if (zorvex_create(&page.calculator) != ZORVEX_OK) {
-    recordFailure();
+    showFailure();
     return 0;
   }
-  recordScreen([](std::ostream& out) { printBanner(out); });
+  showScreen([](std::ostream& out) { printBanner(out); });
   return 1;
 }
 
 int page_enter(size_t length) {
-  page.output.clear();
+  beginOutput();
   page.consumed = 0;
+  page.entered = 0;
   const std::string_view text = std::string_view(page.input).substr(0, length);
-  while (page.consumed < text.size()) {
+  bool going = true;
+  while (going && page.consumed < text.size()) {
     std::size_t end = text.find('\n', page.consumed);
     if (end == std::string_view::npos) {
       end = text.size();
@@ -193,17 +275,33 @@ int page_enter(size_t length) {
     if (!line.empty() && line.back() == '\r') {
       line.remove_suffix(1);
     }
-    if (page.calculator == nullptr || !enterLine(line)) {
-      return 0;
-    }
+    going = page.calculator != nullptr && enterLine(line);
   }
-  return 1;
+  page.output.append("\x01s").append(page.spoken);
+  return going ? 1 : 0;
 }
+
+size_t page_entered(void) { return page.entered; }
 
 size_t page_consumed(void) { return page.consumed; }
 
+int page_warm(size_t length) {
+  zorvex* const user = page.calculator;
+  if (zorvex_create(&page.calculator) != ZORVEX_OK) {
+    page.calculator = user;
+    return 0;
+  }
+  page_enter(length);
+  zorvex_destroy(page.calculator);
+  page.calculator = user;
+  beginOutput();
+  page.consumed = 0;
+  page.entered = 0;
+  return 1;
+}
+
 size_t page_complete(size_t cursor, size_t length) {
-  page.output.clear();
+  beginOutput();
   CompletionWords words;
   // In lower case, as the calculator folds names and the help screen
   // spells the commands; the same words as Tab completes at a terminal.
