@@ -164,7 +164,7 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
     for (std::size_t i = 0; i < c.keys.size(); ++i) {
       std::thread typist([&] { terminal.type(c.keys[i]); });
       WideString line("left over");
-      const bool got = editor->readLine("> ", line) == ReadResult::LINE;
+      const bool got = editor->readEditedLine("> ", line) == ReadResult::LINE;
       typist.join();
       if (c.lines[i].has_value()) {
         EXPECT_TRUE(got) << c.what << ", line " << i;
@@ -197,7 +197,7 @@ TEST(LineEditorTest, RecallsAsManyLinesAsTheHistoryFileKeeps) {
   }
   std::thread typist([&] { terminal.type(keys + "\r"); });
   WideString line;
-  EXPECT_EQ(editor->readLine("> ", line), ReadResult::LINE);
+  EXPECT_EQ(editor->readEditedLine("> ", line), ReadResult::LINE);
   typist.join();
   EXPECT_EQ(bytesOf(line), "2");
 }
@@ -216,7 +216,7 @@ TEST(LineEditorTest, HangUpEndsTheInput) {
     terminal.closeMaster();
   });
   WideString line;
-  EXPECT_EQ(editor->readLine("> ", line), ReadResult::END);
+  EXPECT_EQ(editor->readEditedLine("> ", line), ReadResult::END);
   hangUp.join();
 }
 
@@ -227,7 +227,7 @@ class ScriptedEditor : public LineEditor {
   ScriptedEditor(std::vector<std::string> lines, int outputReader)
       : lines_(std::move(lines)), outputReader_(outputReader) {}
 
-  ReadResult readLine(const char* prompt, WideString& line) override {
+  ReadResult readEditedLine(const char* prompt, WideString& line) override {
     prompts.emplace_back(prompt);
     char buffer[4096];
     ssize_t got;
