@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "console/console_io.h"
 #include "console/history_file.h"
@@ -14,22 +16,14 @@ namespace {
 
 /// Who speaks: the start of every message.
 constexpr std::string_view PROGRAM = "zorvex: ";
-// The "what" of the failures of standard input and output.
-constexpr std::string_view READ_ERROR = "read error";
-constexpr std::string_view WRITE_ERROR = "write error";
-constexpr std::string_view INPUT_IS_OUTPUT = "input file is output file";
-// A terminal session that goes without line editing.
-constexpr std::string_view LINE_EDITING_UNAVAILABLE = "line editing unavailable";
-constexpr std::string_view LIBRARY_NOT_LOADED = "cannot be loaded";
-constexpr std::string_view FUNCTION_MISSING = "a function of the library is missing";
-// A history file problem, followed by ": WHERE: REASON".
-constexpr std::string_view HISTORY = "history";
-constexpr std::string_view NOT_REGULAR = "not a regular file";
-constexpr std::string_view OWNED_BY_ANOTHER = "owned by another user";
-constexpr std::string_view WRITABLE_BY_OTHERS = "writable by other users";
-constexpr std::string_view NOT_KEPT = "; new lines will not be kept";
-// The usage errors, each naming the option as written, and the hint after them.
-constexpr std::string_view TRY_HELP = " (try 'zorvex --help')";
+/// The reason given for each kind of HistoryRefusal, in the kinds' order.
+constexpr std::string_view REFUSAL_REASONS[] = {
+    "not a regular file",
+    "owned by another user",
+    "writable by other users",
+};
+static_assert(std::size(REFUSAL_REASONS) ==
+              static_cast<std::size_t>(HistoryRefusal::WRITABLE_BY_OTHERS) + 1);
 
 /// Returns "WHAT: REASON".
 std::string failure(std::string_view what, std::string_view reason) {
@@ -41,7 +35,7 @@ std::string failure(std::string_view what, std::string_view reason) {
 
 /// Returns "history: WHERE: REASON".
 std::string historyText(std::string_view where, std::string_view reason) {
-  return failure(failure(HISTORY, where), reason);
+  return failure(failure("history", where), reason);
 }
 
 void put(OutputBuffer& err, std::string_view text) {
@@ -75,15 +69,16 @@ void putEscaped(OutputBuffer& err, std::string_view text) {
 
 extern constexpr std::string_view LINE_TOO_LONG = "line too long";
 
-std::string readFailure(int error) { return failure(READ_ERROR, std::strerror(error)); }
+std::string readFailure(int error) { return failure("read error", std::strerror(error)); }
 
 std::string fileFailure(std::string_view name, int error) {
   return failure(name, std::strerror(error));
 }
 
-std::string writeFailure(int error) { return failure(WRITE_ERROR, std::strerror(error)); }
+std::string writeFailure(int error) { return failure("write error", std::strerror(error)); }
 
 std::string inputIsOutputFailure(std::string_view name) {
+  constexpr std::string_view INPUT_IS_OUTPUT = "input file is output file";
   return name.empty() ? std::string(INPUT_IS_OUTPUT) : failure(name, INPUT_IS_OUTPUT);
 }
 
@@ -103,15 +98,17 @@ std::string usageFailure(const UsageError& error) {
       text = "-e cannot be combined with FILE operands";
       break;
   }
-  return text + std::string(TRY_HELP);
+  return text + " (try 'zorvex --help')";
 }
 
 std::string lineEditingFailure(const EditorLoadFailure& failed) {
+  std::string_view reason = failed.loaderReason;
   if (failed.kind == EditorLoadFailure::Kind::FUNCTION_MISSING) {
-    return failure(LINE_EDITING_UNAVAILABLE, FUNCTION_MISSING);
+    reason = "a function of the library is missing";
+  } else if (reason.empty()) {
+    reason = "cannot be loaded";
   }
-  return failure(LINE_EDITING_UNAVAILABLE,
-                 failed.loaderReason.empty() ? LIBRARY_NOT_LOADED : failed.loaderReason);
+  return failure("line editing unavailable", reason);
 }
 
 std::string historyFailure(std::string_view where, int error) {
@@ -119,19 +116,11 @@ std::string historyFailure(std::string_view where, int error) {
 }
 
 std::string historyFailure(std::string_view where, HistoryRefusal refusal) {
-  switch (refusal) {
-    case HistoryRefusal::NOT_REGULAR:
-      return historyText(where, NOT_REGULAR);
-    case HistoryRefusal::OWNED_BY_ANOTHER:
-      return historyText(where, OWNED_BY_ANOTHER);
-    case HistoryRefusal::WRITABLE_BY_OTHERS:
-      break;
-  }
-  return historyText(where, WRITABLE_BY_OTHERS);
+  return historyText(where, REFUSAL_REASONS[static_cast<std::size_t>(refusal)]);
 }
 
 std::string historyReadOnlyFailure(std::string_view where, int error) {
-  return historyText(where, std::string(std::strerror(error)) + std::string(NOT_KEPT));
+  return historyText(where, std::string(std::strerror(error)) + "; new lines will not be kept");
 }
 
 void reportFailure(OutputBuffer& err, std::string_view failure) {
