@@ -67,10 +67,10 @@ long FdInputBuffer::readBlock() {
     givenUp_ = true;  // Ctrl-C: the line being typed is dropped
     return 0;
   }
-  if (reportFailure_ != nullptr) {
+  if (fileFailed_ != nullptr) {
     // Only this file is lost: what it still held of its last line goes
     // with it, and the next file starts a fresh line.
-    reportFailure_(fileFailure(current_.name, read.error));
+    fileFailed_(fileFailure(current_.name, read.error));
     closeCurrent();
     givenUp_ = true;
     return 0;

@@ -37,10 +37,10 @@ class FdInputBuffer : public InputBuffer {
   /// returns true is given up instead of retried.
   void stopOnInterrupt(bool (*interrupt)()) { interrupt_ = interrupt; }
   /// From now on a file whose read fails is left, with what failed and
-  /// why ("NAME: REASON") passed to `report`; the line it cut short is
+  /// why ("NAME: REASON") passed to `fileFailed`; the line it cut short is
   /// given up, and the input goes on with the next file instead of ending.
-  void goOnAfterFailure(std::function<void(const std::string&)> report) {
-    reportFailure_ = std::move(report);
+  void goOnAfterFailure(std::function<void(const std::string&)> fileFailed) {
+    fileFailed_ = std::move(fileFailed);
   }
 
  protected:
@@ -59,7 +59,7 @@ class FdInputBuffer : public InputBuffer {
   std::size_t size_;
   std::string failedName_;
   bool (*interrupt_)() = nullptr;
-  std::function<void(const std::string&)> reportFailure_;
+  std::function<void(const std::string&)> fileFailed_;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write
