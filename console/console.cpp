@@ -36,7 +36,7 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
   char number[RESULT_PREFIX_CAPACITY + VALUE_TEXT_CAPACITY + 1];
 
   for (;;) {
-    const ReadResult read = lines.readLine(style.prompt, line);
+    const ReadResult read = lines.nextLine(style.prompt, line);
     if (outBuffer.failed()) {
       break;
     }
@@ -104,7 +104,7 @@ int runConsole(LineSource& lines, OutputBuffer& out, OutputBuffer& err, const Co
     status = EXIT_FAILED;
   }
   if (out.failed()) {
-    reportFailure(err, WRITE_ERROR, out.failure());
+    reportFailure(err, out.failure());
     return EXIT_FAILED;
   }
   return status;

@@ -27,7 +27,7 @@ class LineSource {
   /// Shows `prompt` (nothing when empty) and reads one line into `line`,
   /// without its line end. Returns LINE, END, or FAILED; a line cut short
   /// by a read failure is not returned.
-  virtual ReadResult readLine(std::string_view prompt, WideString& line) = 0;
+  virtual ReadResult nextLine(std::string_view prompt, WideString& line) = 0;
   /// Returns what failed and why ("read error: Is a directory") after
   /// FAILED, or "" before any failure.
   virtual std::string failure() const { return ""; }

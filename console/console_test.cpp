@@ -97,10 +97,10 @@ TEST(ConsoleTest, PromptAndAnswersAreSentBeforeWaitingForALine) {
   class WaitingSource : public LineSource {
    public:
     explicit WaitingSource(MemoryOutputBuffer& out) : out_(out) {}
-    ReadResult readLine(std::string_view prompt, WideString& line) override {
+    ReadResult nextLine(std::string_view prompt, WideString& line) override {
       MemoryInputBuffer nothingWaiting("");
       StreamLineSource waiting(nothingWaiting, out_);
-      waiting.readLine(prompt, line);
+      waiting.nextLine(prompt, line);
       seen.push_back(out_.pushedText());
       if (seen.size() > 2) {
         return ReadResult::END;
@@ -151,7 +151,7 @@ TEST(ConsoleTest, ReadFailureEndsTheRunAfterTheResultsSoFar) {
 TEST(ConsoleTest, RunningOutOfMemoryKeepsTheResultsSoFar) {
   class ExhaustingSource : public LineSource {
    public:
-    ReadResult readLine(std::string_view, WideString& line) override {
+    ReadResult nextLine(std::string_view, WideString& line) override {
       if (lines_++ == 0) {
         line = WideString("1+1");
         return ReadResult::LINE;

@@ -1,40 +1,13 @@
 #include "console/fd_streams.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
-namespace {
-
-/// True when a call failed only because the descriptor is in non-blocking
-/// mode (set by whoever shares it with us) and is not ready yet.
-bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
-
-/// Waits until `fd` is ready for `events`, as a blocking descriptor would.
-void waitUntilReady(int fd, short events) {
-  pollfd ready{fd, events, 0};
-  while (::poll(&ready, 1, -1) < 0 && errno == EINTR) {
-  }
-}
-
-}  // namespace
-
-void openClosedStandardDescriptors() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) {
-      continue;
-    }
-    // The lowest free number is this one, as those below it are open.
-    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
-    if (opened >= 0 && opened != fd) {
-      ::close(opened);
-    }
-  }
-}
+#include "console/messages.h"
+#include "console/posix_io.h"
 
 FdInputBuffer::FdInputBuffer(InputFile first, std::function<std::optional<InputFile>()> next,
                              std::size_t size)
@@ -51,8 +24,7 @@ std::string FdInputBuffer::failure() const {
   if (error_ == 0) {
     return "";
   }
-  return (failedName_.empty() ? std::string("read error") : failedName_) + ": " +
-         std::strerror(error_);
+  return failedName_.empty() ? readFailure(error_) : fileFailure(failedName_, error_);
 }
 
 FdInputBuffer::int_type FdInputBuffer::underflow() {
@@ -87,35 +59,25 @@ long FdInputBuffer::readBlock() {
   if (current_.fd < 0) {
     return 0;  // no file yet: go on to the first one
   }
-  for (;;) {
-    const ssize_t got = ::read(current_.fd, buffer_.get(), size_);
-    if (got >= 0) {
-      return static_cast<long>(got);
-    }
-    if (errno == EINTR) {
-      if (interrupt_ != nullptr && interrupt_()) {
-        givenUp_ = true;
-        return 0;
-      }
-      continue;
-    }
-    if (wouldBlock(errno)) {
-      // Not the end of the input: the next line has not arrived yet.
-      waitUntilReady(current_.fd, POLLIN);
-      continue;
-    }
-    if (reportFailure_ != nullptr) {
-      // Only this file is lost: what it still held of its last line goes
-      // with it, and the next file starts a fresh line.
-      reportFailure_(current_.name, errno);
-      closeCurrent();
-      givenUp_ = true;
-      return 0;
-    }
-    error_ = errno;
-    failedName_ = current_.name;
-    return -1;
+  const ReadOutcome read = readSome(current_.fd, buffer_.get(), size_, interrupt_);
+  if (read.error == 0) {
+    return static_cast<long>(read.count);
   }
+  if (read.error == EINTR) {
+    givenUp_ = true;  // Ctrl-C: the line being typed is dropped
+    return 0;
+  }
+  if (fileFailed_ != nullptr) {
+    // Only this file is lost: what it still held of its last line goes
+    // with it, and the next file starts a fresh line.
+    fileFailed_(fileFailure(current_.name, read.error));
+    closeCurrent();
+    givenUp_ = true;
+    return 0;
+  }
+  error_ = read.error;
+  failedName_ = current_.name;
+  return -1;
 }
 
 void FdInputBuffer::closeCurrent() {
@@ -139,13 +101,13 @@ bool FdOutputBuffer::push() {
   const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
   if (pending > 0) {
     pushOther();
-    writeAll(pbase(), pending);
+    send(pbase(), pending);
     setp(buffer_.get(), buffer_.get() + size_);
   }
   return error_ == 0;
 }
 
-std::string FdOutputBuffer::failure() const { return error_ == 0 ? "" : std::strerror(error_); }
+std::string FdOutputBuffer::failure() const { return error_ == 0 ? "" : writeFailure(error_); }
 
 FdOutputBuffer::int_type FdOutputBuffer::overflow(int_type c) {
   if (!push()) {
@@ -172,7 +134,7 @@ std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize size) {
     // Too big to be worth copying: write it straight through, after what
     // must come before it.
     pushOther();
-    return writeAll(data, count) ? size : 0;
+    return send(data, count) ? size : 0;
   }
   std::memcpy(pptr(), data, count);
   pbump(static_cast<int>(count));
@@ -186,29 +148,11 @@ int FdOutputBuffer::sync() {
   return push() ? 0 : -1;
 }
 
-bool FdOutputBuffer::writeAll(const char* data, std::size_t size) {
-  if (error_ != 0) {
-    return false;  // after a failure nothing more is attempted
+bool FdOutputBuffer::send(const char* data, std::size_t size) {
+  if (error_ == 0) {  // after a failure nothing more is attempted
+    error_ = writeAll(fd_, data, size);
   }
-  while (size > 0) {
-    const ssize_t written = ::write(fd_, data, size);
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      if (wouldBlock(errno)) {
-        // A full pipe in non-blocking mode is not a failure: its reader
-        // has only fallen behind.
-        waitUntilReady(fd_, POLLOUT);
-        continue;
-      }
-      error_ = errno;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  return error_ == 0;
 }
 
 void FdOutputBuffer::pushOther() {

@@ -10,12 +10,6 @@
 
 #include "console/console_io.h"
 
-/// Opens /dev/null on each of standard input, output and error that is
-/// closed: for reading on output and error and for writing on input, so
-/// that using one still fails as it would have, while no file the program
-/// opens later can take its number.
-void openClosedStandardDescriptors();
-
 /// One file the input is read from.
 struct InputFile {
   int fd = -1;
@@ -36,17 +30,17 @@ class FdInputBuffer : public InputBuffer {
   FdInputBuffer(const FdInputBuffer&) = delete;
   FdInputBuffer& operator=(const FdInputBuffer&) = delete;
 
-  /// Returns "read error: REASON" for standard input or "NAME: REASON" for
-  /// a named file once a read has failed, or "".
+  /// Returns what failed and why once a read has failed ("read error:
+  /// REASON" for standard input, "NAME: REASON" for a named file), or "".
   std::string failure() const override;
   /// From now on a read interrupted by a signal for which `interrupt`
   /// returns true is given up instead of retried.
   void stopOnInterrupt(bool (*interrupt)()) { interrupt_ = interrupt; }
-  /// From now on a file whose read fails is passed to `report` (its name
-  /// and the errno) and left, the line it cut short is given up, and the
-  /// input goes on with the next file instead of ending.
-  void goOnAfterFailure(std::function<void(const std::string&, int)> report) {
-    reportFailure_ = std::move(report);
+  /// From now on a file whose read fails is left, with what failed and
+  /// why ("NAME: REASON") passed to `fileFailed`; the line it cut short is
+  /// given up, and the input goes on with the next file instead of ending.
+  void goOnAfterFailure(std::function<void(const std::string&)> fileFailed) {
+    fileFailed_ = std::move(fileFailed);
   }
 
  protected:
@@ -65,7 +59,7 @@ class FdInputBuffer : public InputBuffer {
   std::size_t size_;
   std::string failedName_;
   bool (*interrupt_)() = nullptr;
-  std::function<void(const std::string&, int)> reportFailure_;
+  std::function<void(const std::string&)> fileFailed_;
 };
 
 /// Writes to a file descriptor from a buffer and remembers the first write
@@ -79,6 +73,7 @@ class FdOutputBuffer : public OutputBuffer {
 
   bool push() override;
   bool failed() const override { return error_ != 0; }
+  /// Returns "write error: REASON" once a write has failed, or "".
   std::string failure() const override;
   /// Makes `other` be pushed before this buffer writes anything, so its
   /// output comes first (standard output before an error line).
@@ -92,7 +87,7 @@ class FdOutputBuffer : public OutputBuffer {
   int sync() override;
 
  private:
-  bool writeAll(const char* data, std::size_t size);
+  bool send(const char* data, std::size_t size);
   void pushOther();
 
   int fd_;

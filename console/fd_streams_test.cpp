@@ -148,7 +148,7 @@ TEST(FdStreamsTest, WriteFailureIsReportedWithItsReason) {
   EXPECT_FALSE(buffer.push());
   EXPECT_TRUE(buffer.failed());
   EXPECT_EQ(buffer.error(), ENOSPC);
-  EXPECT_EQ(buffer.failure(), "No space left on device");
+  EXPECT_EQ(buffer.failure(), "write error: No space left on device");
   ::close(full);
 }
 

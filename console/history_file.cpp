@@ -7,21 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <deque>
 #include <iterator>
 #include <new>
+#include <optional>
+#include <utility>
 
 #include "console/messages.h"
+#include "console/posix_io.h"
+#include "text/wide_string.h"
 
 namespace {
-
-// Why a file or a directory is not used, after its name.
-constexpr std::string_view NOT_REGULAR = "not a regular file";
-constexpr std::string_view OWNED_BY_ANOTHER = "owned by another user";
-constexpr std::string_view WRITABLE_BY_OTHERS = "writable by other users";
-// After the reason a file can be read but not written.
-constexpr std::string_view NOT_KEPT = "; new lines will not be kept";
 
 /// How much of the file is read or written at a time.
 constexpr std::size_t BLOCK = 1 << 16;
@@ -30,22 +26,6 @@ constexpr std::size_t BLOCK = 1 << 16;
 /// program runs with privileges its user does not have (a setuid copy must
 /// not be steered to write where the user chooses).
 const char* environment(const char* name) { return ::secure_getenv(name); }
-
-/// Writes all of `text` to `fd`, in one write when the system allows it;
-/// returns 0 or the errno of the failure.
-int writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t put = ::write(fd, text.data(), text.size());
-    if (put < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return errno;
-    }
-    text.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return 0;
-}
 
 /// Waits for the lock `how` (LOCK_EX or LOCK_SH) on the file open as `fd`.
 /// Where the file system keeps no such locks (some network ones, or a lock
@@ -66,16 +46,16 @@ std::string directoryOf(const std::string& path) {
 }
 
 /// Returns why a file or directory of `status` is not the user's to keep a
-/// history in (another user owns it or may write it), or "" when it is.
-/// Directories owned by root, such as /tmp's parent, are the system's.
-std::string_view foreign(const struct stat& status, bool rootMayOwn) {
+/// history in (another user owns it or may write it), or nullopt when it
+/// is. Directories owned by root, such as /tmp's parent, are the system's.
+std::optional<HistoryRefusal> foreign(const struct stat& status, bool rootMayOwn) {
   if (status.st_uid != ::geteuid() && !(rootMayOwn && status.st_uid == 0)) {
-    return OWNED_BY_ANOTHER;
+    return HistoryRefusal::OWNED_BY_ANOTHER;
   }
   if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return WRITABLE_BY_OTHERS;
+    return HistoryRefusal::WRITABLE_BY_OTHERS;
   }
-  return {};
+  return std::nullopt;
 }
 
 /// What reading a whole file found.
@@ -91,25 +71,22 @@ struct Reading {
 /// no more than CAPACITY lines of MAX_LINE bytes however large it is. A
 /// line is an entry unless it is empty or longer than MAX_LINE; a carriage
 /// return before its line end is no part of it.
-Reading readLines(int fd) {
+Reading readEntries(int fd) {
   Reading reading;
   std::string line;
   bool overlong = false;
   char block[BLOCK];
   for (;;) {
-    const ssize_t got = ::pread(fd, block, sizeof block, reading.end);
-    if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      reading.error = errno;
+    const ReadOutcome got = readAt(fd, block, sizeof block, reading.end);
+    if (got.error != 0) {
+      reading.error = got.error;
       return reading;
     }
-    if (got == 0) {
+    if (got.count == 0) {
       return reading;
     }
-    reading.end += got;
-    std::string_view rest(block, static_cast<std::size_t>(got));
+    reading.end += static_cast<off_t>(got.count);
+    std::string_view rest(block, got.count);
     while (!rest.empty()) {
       const std::size_t newline = rest.find('\n');
       const std::string_view piece = rest.substr(0, newline);
@@ -125,9 +102,7 @@ Reading readLines(int fd) {
       }
       rest.remove_prefix(newline + 1);
       reading.complete = reading.end - static_cast<off_t>(rest.size());
-      if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-      }
+      line.resize(withoutLineEnd(line).size());
       if (!overlong && !line.empty() && line.size() <= HistoryFile::MAX_LINE) {
         ++reading.entries;
         if (reading.lines.size() == HistoryFile::CAPACITY) {
@@ -159,7 +134,7 @@ std::string HistoryFile::pathFromEnvironment() {
   return std::string(home) + "/.local/state/zorvex/history";
 }
 
-HistoryFile::HistoryFile(std::string path, OutputBuffer& err) : path_(std::move(path)), err_(err) {}
+HistoryFile::HistoryFile(std::string path) : path_(std::move(path)) {}
 
 HistoryFile::~HistoryFile() {
   if (fd_ >= 0) {
@@ -192,7 +167,7 @@ void HistoryFile::append(std::string_view line) {
   if (fd_ >= 0 && writable_) {
     std::string text(line);
     text.push_back('\n');
-    if (const int error = writeAll(fd_, text)) {
+    if (const int error = writeAll(fd_, text.data(), text.size())) {
       stop(path_, error);
       return;
     }
@@ -215,7 +190,7 @@ bool HistoryFile::open() {
        slash = path_.find('/', slash + 1)) {
     const std::string directory = path_.substr(0, slash);
     if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
-      warn(directory, std::strerror(errno));
+      warn(historyFailure(directory, errno));
       return false;
     }
   }
@@ -226,12 +201,12 @@ bool HistoryFile::open() {
   target_ = path_;
   if (::lstat(path_.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
     if (status.st_uid != ::geteuid()) {
-      warn(path_, OWNED_BY_ANOTHER);
+      warn(historyFailure(path_, HistoryRefusal::OWNED_BY_ANOTHER));
       return false;
     }
     char* const real = ::realpath(path_.c_str(), nullptr);
     if (real == nullptr) {
-      warn(path_, std::strerror(errno));
+      warn(historyFailure(path_, errno));
       return false;
     }
     target_ = real;
@@ -241,18 +216,19 @@ bool HistoryFile::open() {
   // theirs where the history, or the trim's new copy of it, is written.
   for (const std::string& directory : {directoryOf(path_), directoryOf(target_)}) {
     if (::stat(directory.c_str(), &status) != 0) {
-      warn(directory, std::strerror(errno));
+      warn(historyFailure(directory, errno));
       return false;
     }
-    if (const std::string_view why = foreign(status, /*rootMayOwn=*/true); !why.empty()) {
-      warn(directory, why);
+    if (const std::optional<HistoryRefusal> why = foreign(status, /*rootMayOwn=*/true)) {
+      warn(historyFailure(directory, *why));
       return false;
     }
   }
   // A FIFO or a device is not even opened: some would wait for a peer, and
   // opening others has effects of its own.
   if (::stat(target_.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-    warn(path_, S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : NOT_REGULAR);
+    warn(S_ISDIR(status.st_mode) ? historyFailure(path_, EISDIR)
+                                 : historyFailure(path_, HistoryRefusal::NOT_REGULAR));
     return false;
   }
   fd_ = openTarget(&writable_);
@@ -271,30 +247,29 @@ int HistoryFile::openTarget(bool* writable) {
     fd = ::open(target_.c_str(), O_RDONLY | FLAGS);
   }
   if (fd < 0) {
-    warn(path_, std::strerror(error));
+    warn(historyFailure(path_, error));
     return -1;
   }
   struct stat status {};
-  std::string_view why;
+  std::string why;
   if (::fstat(fd, &status) != 0) {
-    why = std::strerror(errno);
+    why = historyFailure(path_, errno);
   } else if (S_ISDIR(status.st_mode)) {
-    why = std::strerror(EISDIR);
+    why = historyFailure(path_, EISDIR);
   } else if (!S_ISREG(status.st_mode)) {
-    why = NOT_REGULAR;
-  } else {
-    why = foreign(status, /*rootMayOwn=*/false);
-  }
-  if (why.empty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    why = std::strerror(errno);
+    why = historyFailure(path_, HistoryRefusal::NOT_REGULAR);
+  } else if (const std::optional<HistoryRefusal> refusal = foreign(status, /*rootMayOwn=*/false)) {
+    why = historyFailure(path_, *refusal);
+  } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    why = historyFailure(path_, errno);
   }
   if (!why.empty()) {
     ::close(fd);
-    warn(path_, why);
+    warn(std::move(why));
     return -1;
   }
   if (!*writable) {
-    warn(path_, std::string(std::strerror(error)) + std::string(NOT_KEPT));
+    warn(historyReadOnlyFailure(path_, error));
   }
   return fd;
 }
@@ -328,7 +303,7 @@ void HistoryFile::settle(std::vector<std::string>* lines, std::size_t limit) {
   // refuse it; the session then goes on without the file.
   Reading reading;
   try {
-    reading = readLines(fd_);
+    reading = readEntries(fd_);
   } catch (const std::bad_alloc&) {
     reading.error = ENOMEM;
   }
@@ -367,7 +342,7 @@ void HistoryFile::rewrite(const std::vector<std::string>& lines) {
   std::string aside = target_ + ".XXXXXX";
   const int fd = ::mkostemp(aside.data(), O_CLOEXEC);
   if (fd < 0) {
-    warn(directoryOf(target_), std::strerror(errno));
+    warn(historyFailure(directoryOf(target_), errno));
     return;
   }
   int error = ::fchmod(fd, 0600) != 0 ? errno : 0;
@@ -377,7 +352,7 @@ void HistoryFile::rewrite(const std::vector<std::string>& lines) {
     text += lines[i];
     text += '\n';
     if (text.size() >= BLOCK || i + 1 == lines.size()) {
-      error = writeAll(fd, text);
+      error = writeAll(fd, text.data(), text.size());
       size += static_cast<off_t>(text.size());
       text.clear();
     }
@@ -393,7 +368,7 @@ void HistoryFile::rewrite(const std::vector<std::string>& lines) {
   }
   if (error != 0) {
     ::unlink(aside.c_str());
-    warn(path_, std::strerror(error));
+    warn(historyFailure(path_, error));
     return;
   }
   // Closing the old file lets the sessions waiting for its lock go on to
@@ -408,19 +383,20 @@ void HistoryFile::rewrite(const std::vector<std::string>& lines) {
   }
 }
 
+std::string HistoryFile::takeFailure() { return std::exchange(failure_, std::string()); }
+
 void HistoryFile::stop(const std::string& where, int error) {
-  warn(where, std::strerror(error));
+  warn(historyFailure(where, error));
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
   }
 }
 
-void HistoryFile::warn(const std::string& where, std::string_view reason) {
+void HistoryFile::warn(std::string failure) {
   if (warned_) {
     return;
   }
   warned_ = true;
-  const std::string what = std::string(HISTORY) + ": " + where;
-  reportFailure(err_, what, reason);
+  failure_ = std::move(failure);
 }

@@ -8,7 +8,14 @@
 #include <string_view>
 #include <vector>
 
-class OutputBuffer;
+/// Why a file or a directory is not used for the history although it is
+/// there: letting it hold the lines would let someone else choose where
+/// they are written or read them, or could hang or harm the session.
+enum class HistoryRefusal {
+  NOT_REGULAR,         // a FIFO, a device or a socket
+  OWNED_BY_ANOTHER,    // another user's file or symbolic link
+  WRITABLE_BY_OTHERS,  // a file or directory that others may write
+};
 
 /// The lines typed at a terminal, kept in a file from one session to the
 /// next: one line each, appended as they are entered, the file never
@@ -16,8 +23,8 @@ class OutputBuffer;
 /// write under a lock that every session takes, so sessions at once lose
 /// none of each other's lines. Only a regular file that the user owns, in
 /// a directory nobody else can write, is used. A file that cannot be read
-/// or written never stops the session: the first problem is reported once
-/// and the history is then kept in memory only.
+/// or written never stops the session: the first problem is kept for the
+/// caller to report, and the history is then kept in memory only.
 class HistoryFile {
  public:
   /// How many lines the file keeps: the last ones entered.
@@ -36,8 +43,8 @@ class HistoryFile {
   /// empty.
   static std::string pathFromEnvironment();
 
-  /// A history kept in `path` (none when empty); problems go to `err`.
-  HistoryFile(std::string path, OutputBuffer& err);
+  /// A history kept in `path` (none when empty).
+  explicit HistoryFile(std::string path);
   ~HistoryFile();
   HistoryFile(const HistoryFile&) = delete;
   HistoryFile& operator=(const HistoryFile&) = delete;
@@ -50,6 +57,9 @@ class HistoryFile {
   /// empty or longer than MAX_LINE; cuts the file back to CAPACITY lines
   /// once it holds more than CAPACITY + SLACK.
   void append(std::string_view line);
+  /// Returns the first problem met ("history: WHERE: REASON") the first
+  /// time it is asked after that problem, else "": each is reported once.
+  std::string takeFailure();
 
  private:
   // Checks the file and its directory and opens it as fd_.
@@ -63,19 +73,19 @@ class HistoryFile {
   void settle(std::vector<std::string>* lines, std::size_t limit);
   // Replaces the file with `lines`.
   void rewrite(const std::vector<std::string>& lines);
-  // Reports `error` and stops keeping lines.
+  // Notes `error` and stops keeping lines.
   void stop(const std::string& where, int error);
-  // Reports the first problem only.
-  void warn(const std::string& where, std::string_view reason);
+  // Notes `failure` unless a problem was met before.
+  void warn(std::string failure);
 
   std::string path_;    // as named
   std::string target_;  // the file itself, symbolic links resolved
-  OutputBuffer& err_;
   int fd_ = -1;
   bool writable_ = false;
   std::size_t entries_ = 0;  // lines in the file when last looked at
   off_t size_ = -1;          // and its size then, -1 when not known
-  bool warned_ = false;
+  bool warned_ = false;      // a problem has been met
+  std::string failure_;      // the first problem, until it is taken
 };
 
 #endif  // ZORVEX_CONSOLE_HISTORY_FILE_H_

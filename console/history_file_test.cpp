@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "console/memory_streams.h"
-
 namespace {
 
 /// A directory of its own for each test, removed afterwards.
@@ -86,26 +84,25 @@ class HistoryFileTest : public ::testing::Test {
 
 TEST_F(HistoryFileTest, KeepsLinesInAPrivateFileAcrossSessions) {
   const std::string path = dir_ + "/state/zorvex/history";
-  MemoryOutputBuffer err;
   {
-    HistoryFile history(path, err);
+    HistoryFile history(path);
     EXPECT_TRUE(history.load().empty());
     history.append("1+2");
     history.append("x = 4");
+    EXPECT_EQ(history.takeFailure(), "");
   }
   EXPECT_EQ(modeOf(path), 0600u);
   EXPECT_EQ(modeOf(dir_ + "/state"), 0700u);
   EXPECT_EQ(modeOf(dir_ + "/state/zorvex"), 0700u);
-  HistoryFile again(path, err);
+  HistoryFile again(path);
   EXPECT_EQ(again.load(), (std::vector<std::string>{"1+2", "x = 4"}));
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(again.takeFailure(), "");
 }
 
 TEST_F(HistoryFileTest, TwoSessionsAtOnceLoseNeithersLines) {
   const std::string path = dir_ + "/history";
-  MemoryOutputBuffer err;
-  HistoryFile first(path, err);
-  HistoryFile second(path, err);
+  HistoryFile first(path);
+  HistoryFile second(path);
   first.load();
   second.load();
   first.append("1");
@@ -137,8 +134,7 @@ TEST_F(HistoryFileTest, KeepsTheLastThousandLines) {
   for (const auto& c : cases) {
     write(path, numbered(c.written));
     chmod(path.c_str(), 0600);
-    MemoryOutputBuffer err;
-    HistoryFile history(path, err);
+    HistoryFile history(path);
     const std::vector<std::string> lines = history.load();
     ASSERT_EQ(lines.size(), c.loaded) << c.written;
     EXPECT_EQ(lines.front(), std::to_string(c.firstLoaded)) << c.written;
@@ -154,7 +150,7 @@ TEST_F(HistoryFileTest, KeepsTheLastThousandLines) {
     EXPECT_EQ(text.substr(text.size() - 5), "last\n") << c.written;
     EXPECT_EQ(modeOf(path), 0600u) << c.written;
     EXPECT_EQ(names(), std::vector<std::string>{"history"}) << c.written;
-    EXPECT_EQ(err.text(), "") << c.written;
+    EXPECT_EQ(history.takeFailure(), "") << c.written;
   }
 }
 
@@ -179,28 +175,26 @@ TEST_F(HistoryFileTest, LoadsOnlyWholeLinesAndWritesNoneGluedToATornOne) {
   // Compared as a whole, as the long lines are too long to show.
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     write(path, cases[i].before);
-    MemoryOutputBuffer err;
-    HistoryFile history(path, err);
+    HistoryFile history(path);
     EXPECT_TRUE(history.load() == cases[i].loaded) << "case " << i;
     history.append("z");
     EXPECT_TRUE(contentsOf(path) == cases[i].after) << "case " << i;
-    EXPECT_EQ(err.text(), "") << "case " << i;
+    EXPECT_EQ(history.takeFailure(), "") << "case " << i;
   }
 }
 
 TEST_F(HistoryFileTest, WritesNeitherEmptyNorOverlongLines) {
   const std::string path = dir_ + "/history";
-  MemoryOutputBuffer err;
-  HistoryFile history(path, err);
+  HistoryFile history(path);
   history.load();
   const std::string longest(65536, 'x');
   for (const std::string& line : {std::string(), std::string("1"), longest, longest + "y"}) {
     history.append(line);
   }
   EXPECT_TRUE(contentsOf(path) == "1\n" + longest + "\n");
-  HistoryFile again(path, err);
+  HistoryFile again(path);
   EXPECT_TRUE(again.load() == (std::vector<std::string>{"1", longest}));
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(history.takeFailure() + again.takeFailure(), "");
 }
 
 TEST_F(HistoryFileTest, AFileThatCannotBeUsedIsReportedOnce) {
@@ -211,17 +205,17 @@ TEST_F(HistoryFileTest, AFileThatCannotBeUsedIsReportedOnce) {
     std::string err;
   } cases[] = {
       // A directory where the file should be: it can be neither read nor written.
-      {directory, "zorvex: history: " + directory + ": Is a directory\n"},
+      {directory, "history: " + directory + ": Is a directory"},
       // A device is never opened: some never end, others refuse every line.
-      {"/dev/full", "zorvex: history: /dev/full: not a regular file\n"},
+      {"/dev/full", "history: /dev/full: not a regular file"},
   };
   for (const auto& c : cases) {
-    MemoryOutputBuffer err;
-    HistoryFile history(c.path, err);
+    HistoryFile history(c.path);
     EXPECT_TRUE(history.load().empty()) << c.path;
+    EXPECT_EQ(history.takeFailure(), c.err);
     history.append("1+2");
     history.append("3");
-    EXPECT_EQ(err.text(), c.err);
+    EXPECT_EQ(history.takeFailure(), "") << c.path;
   }
 }
 
@@ -281,12 +275,11 @@ TEST_F(HistoryFileTest, RefusesWhatAnotherUserCouldWrite) {
     mkdir(shared.c_str(), 0700);
     mkdir(own.c_str(), 0700);
     c.make();
-    MemoryOutputBuffer err;
-    HistoryFile history(c.path, err);
+    HistoryFile history(c.path);
     EXPECT_TRUE(history.load().empty()) << c.what;
     history.append("4");
     history.append("5");
-    EXPECT_EQ(err.text(), "zorvex: history: " + c.err + "\n") << c.what;
+    EXPECT_EQ(history.takeFailure(), "history: " + c.err) << c.what;
     for (const std::string& file : {shared + "/history", own + "/real"}) {
       if (std::filesystem::exists(file)) {
         EXPECT_EQ(contentsOf(file), "1+2\n") << c.what;
@@ -300,8 +293,7 @@ TEST_F(HistoryFileTest, AReadOnlyFileIsRecalledAndSaysLinesAreNotKept) {
   EXPECT_EXIT(asOrdinaryUser([&] {
                 write(path, "6*7\n");
                 chmod(path.c_str(), 0400);
-                MemoryOutputBuffer err;
-                HistoryFile history(path, err);
+                HistoryFile history(path);
                 std::string failure;
                 if (history.load() != std::vector<std::string>{"6*7"}) {
                   failure += "not loaded\n";
@@ -311,9 +303,10 @@ TEST_F(HistoryFileTest, AReadOnlyFileIsRecalledAndSaysLinesAreNotKept) {
                 if (contentsOf(path) != "6*7\n") {
                   failure += "written to\n";
                 }
-                const std::string warning = "zorvex: history: " + path +
-                                            ": Permission denied; new lines will not be kept\n";
-                return failure + (err.text() == warning ? "" : err.text());
+                const std::string warning =
+                    "history: " + path + ": Permission denied; new lines will not be kept";
+                const std::string reported = history.takeFailure();
+                return failure + (reported == warning ? "" : reported);
               }),
               ::testing::ExitedWithCode(0), "");
 }
@@ -321,12 +314,11 @@ TEST_F(HistoryFileTest, AReadOnlyFileIsRecalledAndSaysLinesAreNotKept) {
 TEST_F(HistoryFileTest, TheWarningNamesTheDirectoryThatCannotBeMade) {
   EXPECT_EXIT(asOrdinaryUser([&] {
                 chmod(dir_.c_str(), 0500);
-                MemoryOutputBuffer err;
-                HistoryFile history(dir_ + "/state/zorvex/history", err);
+                HistoryFile history(dir_ + "/state/zorvex/history");
                 history.load();
-                const std::string warning =
-                    "zorvex: history: " + dir_ + "/state: Permission denied\n";
-                return err.text() == warning ? "" : err.text();
+                const std::string warning = "history: " + dir_ + "/state: Permission denied";
+                const std::string reported = history.takeFailure();
+                return reported == warning ? "" : reported;
               }),
               ::testing::ExitedWithCode(0), "");
 }
@@ -338,21 +330,22 @@ TEST_F(HistoryFileTest, ATrimThatFailsKeepsEveryLineAndIsReportedOnce) {
   EXPECT_EXIT(asOrdinaryUser([&] {
                 write(path, numbered(1101));
                 chmod(dir_.c_str(), 0500);
-                MemoryOutputBuffer err;
-                HistoryFile history(path, err);
+                HistoryFile history(path);
                 std::string failure;
                 if (history.load().size() != 1000) {
                   failure += "not loaded\n";
                 }
+                std::string reported;
                 for (const char* line : {"a", "b", "c"}) {
                   history.append(line);
+                  reported += history.takeFailure();
                 }
                 const std::string text = contentsOf(path);
                 if (text != numbered(1101) + "a\nb\nc\n") {
                   failure += "lines lost: " + std::to_string(linesIn(text)) + "\n";
                 }
-                const std::string warning = "zorvex: history: " + dir_ + ": Permission denied\n";
-                return failure + (err.text() == warning ? "" : err.text());
+                const std::string warning = "history: " + dir_ + ": Permission denied";
+                return failure + (reported == warning ? "" : reported);
               }),
               ::testing::ExitedWithCode(0), "");
 }
@@ -362,9 +355,8 @@ TEST_F(HistoryFileTest, ATrimThatFailsKeepsEveryLineAndIsReportedOnce) {
 TEST_F(HistoryFileTest, ALineAfterAnotherSessionsTrimIsKept) {
   const std::string path = dir_ + "/history";
   write(path, numbered(1000));
-  MemoryOutputBuffer err;
-  HistoryFile first(path, err);
-  HistoryFile second(path, err);
+  HistoryFile first(path);
+  HistoryFile second(path);
   first.load();
   second.load();
   for (int i = 0; i < 101; ++i) {
@@ -376,9 +368,9 @@ TEST_F(HistoryFileTest, ALineAfterAnotherSessionsTrimIsKept) {
   EXPECT_EQ(linesIn(text), 1002u);
   EXPECT_EQ(text.substr(0, 4), "101\n");
   EXPECT_EQ(text.substr(text.size() - 22), "from B\nfrom A\nB again\n");
-  HistoryFile third(path, err);
+  HistoryFile third(path);
   EXPECT_EQ(third.load().back(), "B again");
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(first.takeFailure() + second.takeFailure() + third.takeFailure(), "");
 }
 
 // A link to the history elsewhere stays a link: the file it names is cut,
@@ -392,8 +384,7 @@ TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
   write(dir_ + "/bait", "keep\n");
   EXPECT_EQ(symlink((dir_ + "/bait").c_str(), (real + "/history.new").c_str()), 0);
   EXPECT_EQ(symlink("real/history", link.c_str()), 0);
-  MemoryOutputBuffer err;
-  HistoryFile history(link, err);
+  HistoryFile history(link);
   EXPECT_EQ(history.load().size(), 1000u);
   history.append("5+5");
   struct stat status {};
@@ -405,7 +396,7 @@ TEST_F(HistoryFileTest, ALinkStaysAndTheFileItNamesIsTrimmed) {
   EXPECT_EQ(text.substr(text.size() - 4), "5+5\n");
   EXPECT_EQ(modeOf(real + "/history"), 0600u);
   EXPECT_EQ(contentsOf(dir_ + "/bait"), "keep\n");
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(history.takeFailure(), "");
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -436,11 +427,11 @@ TEST_F(HistoryFileTest, AHugeFileLoadsInBoundedMemory) {
   const auto loadWithinTheLimit = [&path] {
     const rlimit limit{300000 * 1024, 300000 * 1024};
     setrlimit(RLIMIT_AS, &limit);
-    MemoryOutputBuffer err;
-    HistoryFile history(path, err);
+    HistoryFile history(path);
     const bool loaded = history.load() == std::vector<std::string>{"1+2"};
-    std::fputs(err.text().c_str(), stderr);
-    std::_Exit(loaded && err.text().empty() ? 0 : 1);
+    const std::string failure = history.takeFailure();
+    std::fputs(failure.c_str(), stderr);
+    std::_Exit(loaded && failure.empty() ? 0 : 1);
   };
   EXPECT_EXIT(loadWithinTheLimit(), ::testing::ExitedWithCode(0), "");
 #endif
@@ -478,11 +469,10 @@ TEST_F(HistoryFileTest, TheEnvironmentNamesTheFile) {
 }
 
 TEST_F(HistoryFileTest, NoFileKeepsNothing) {
-  MemoryOutputBuffer err;
-  HistoryFile history("", err);
+  HistoryFile history("");
   EXPECT_TRUE(history.load().empty());
   history.append("1+2");
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(history.takeFailure(), "");
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <utility>
 
 #include "console/messages.h"
 
@@ -33,35 +31,30 @@ bool readsOwnOutput(int fd) {
   return position >= 0 && position < output.st_size;
 }
 
-std::optional<InputFile> InputFiles::next() {
-  while (next_ < names_.size()) {
-    const std::string& name = names_[next_++];
-    InputFile file{STDIN_FILENO, name, false};
-    if (name != "-") {
-      file.fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-      file.owned = true;
-    }
-    int error = file.fd < 0 ? errno : 0;
-    struct stat status;
-    if (error == 0 && fstat(file.fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-      error = EISDIR;  // as a read would fail, but before anything is read
-    }
-    if (error == 0 && readsOwnOutput(file.fd)) {
-      reportFailure(err_, name, INPUT_IS_OUTPUT);
-    } else if (error != 0) {
-      reportFailure(err_, name, std::strerror(error));
-    } else {
-      return file;
-    }
-    anyFailed_ = true;
-    if (file.owned && file.fd >= 0) {
-      ::close(file.fd);
-    }
+std::optional<OpenedFile> InputFiles::next() {
+  if (next_ == names_.size()) {
+    return std::nullopt;
   }
-  return std::nullopt;
-}
-
-void InputFiles::readFailed(const std::string& name, int error) {
-  reportFailure(err_, name, std::strerror(error));
-  anyFailed_ = true;
+  const std::string& name = names_[next_++];
+  OpenedFile opened{InputFile{STDIN_FILENO, name, false}, ""};
+  InputFile& file = opened.file;
+  if (name != "-") {
+    file.fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    file.owned = true;
+  }
+  int error = file.fd < 0 ? errno : 0;
+  struct stat status;
+  if (error == 0 && fstat(file.fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    error = EISDIR;  // as a read would fail, but before anything is read
+  }
+  if (error == 0 && readsOwnOutput(file.fd)) {
+    opened.failure = inputIsOutputFailure(name);
+  } else if (error != 0) {
+    opened.failure = fileFailure(name, error);
+  }
+  if (!opened.failure.empty() && file.owned && file.fd >= 0) {
+    ::close(file.fd);
+    file.fd = -1;
+  }
+  return opened;
 }

@@ -4,39 +4,37 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/fd_streams.h"
-
-class OutputBuffer;
 
 /// Returns true when reading `fd` would read what the program writes:
 /// standard output is the same pipe, or the same regular file with part of
 /// it still unread, so the program would go on reading its own answers.
 bool readsOwnOutput(int fd);
 
+/// One FILE operand opened: the file to read, or why it cannot be read.
+struct OpenedFile {
+  InputFile file;
+  std::string failure;  // "NAME: REASON" when the file cannot be read, else ""
+};
+
 /// The FILE operands, opened one after another as the input reaches them.
-/// A file that cannot be read is reported ("zorvex: NAME: REASON") and
-/// passed over, as the remaining files are still read.
+/// A file that cannot be read is handed back with the reason, for the
+/// caller to report and pass over, as the remaining files are still read.
 class InputFiles {
  public:
-  /// Files named by `names` ("-": standard input); reports go to `err`.
-  InputFiles(std::vector<std::string> names, OutputBuffer& err)
-      : names_(std::move(names)), err_(err) {}
+  /// Files named by `names` ("-": standard input).
+  explicit InputFiles(std::vector<std::string> names) : names_(std::move(names)) {}
 
-  /// Returns the next file that could be opened, or nullopt after the last.
-  std::optional<InputFile> next();
-  /// Reports that the file `name` could not be read (`error` is the errno)
-  /// and counts it as failed.
-  void readFailed(const std::string& name, int error);
-  /// Returns true once any file could not be opened or read.
-  bool anyFailed() const { return anyFailed_; }
+  /// Returns the next operand opened, or why it could not be; nullopt
+  /// after the last.
+  std::optional<OpenedFile> next();
 
  private:
   std::vector<std::string> names_;
   std::size_t next_ = 0;
-  OutputBuffer& err_;
-  bool anyFailed_ = false;
 };
 
 #endif  // ZORVEX_CONSOLE_INPUT_FILES_H_

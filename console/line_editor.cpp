@@ -23,6 +23,7 @@
 
 #include "console/history_file.h"
 #include "console/interrupts.h"
+#include "console/messages.h"
 
 namespace {
 
@@ -129,13 +130,17 @@ struct Libedit {
   decltype(&::history) history;
 };
 
-/// Why libedit could not be loaded, once loading has failed.
-std::string libeditUnavailable;
+/// libedit's functions once loaded, or why it could not be loaded.
+struct LoadedLibedit {
+  const Libedit* api = nullptr;
+  EditorLoadFailure failure;
+};
 
-/// Loads libedit once; returns its functions, or null when the library or
-/// any of them is missing (the dialogue then reads lines plainly).
-const Libedit* loadLibedit() {
-  static const Libedit* const loaded = []() -> const Libedit* {
+/// Loads libedit once; returns its functions, or none and the reason when
+/// the library or any of them is missing (the dialogue then reads lines
+/// plainly).
+const LoadedLibedit& libeditLoaded() {
+  static const LoadedLibedit loaded = []() -> LoadedLibedit {
     // ZORVEX_LIBEDIT names another library file to load instead; the tests
     // point it at a missing file to see a terminal session without editing.
     // Set but empty, it names none. A program running with privileges it
@@ -150,8 +155,8 @@ const Libedit* loadLibedit() {
     }
     if (library == nullptr) {
       const char* reason = dlerror();
-      libeditUnavailable = reason != nullptr ? reason : "cannot be loaded";
-      return nullptr;
+      return {nullptr,
+              {EditorLoadFailure::Kind::LIBRARY_NOT_LOADED, reason != nullptr ? reason : ""}};
     }
     static Libedit api;
     bool complete = true;
@@ -177,13 +182,16 @@ const Libedit* loadLibedit() {
     bind(api.historyEnd, "history_end");
     bind(api.history, "history");
     if (!complete) {
-      libeditUnavailable = "a function of the library is missing";
-      return nullptr;
+      return {nullptr, {EditorLoadFailure::Kind::FUNCTION_MISSING, ""}};
     }
-    return &api;
+    return {&api, {}};
   }();
   return loaded;
 }
+
+/// Returns libedit's functions, loading it the first time; null when it
+/// cannot be loaded.
+const Libedit* loadLibedit() { return libeditLoaded().api; }
 
 /// Returns the character set that keystrokes are decoded by: the one the
 /// user's environment names, or UTF-8 when that is the plain C locale. The
@@ -312,7 +320,7 @@ class LibeditLineEditor : public LineEditor {
   /// Returns true when libedit could set up the editor and its history.
   bool ready() const { return editLine_ != nullptr && history_ != nullptr; }
 
-  ReadResult readLine(const char* prompt, WideString& line) override {
+  ReadResult readEditedLine(const char* prompt, WideString& line) override {
     prompt_ = prompt;
     line.clear();
     // A resize or an interrupt that came before this read is not meant for
@@ -349,12 +357,7 @@ class LibeditLineEditor : public LineEditor {
       break;
     }
     // The line end is not part of the line, as in reading from a stream.
-    if (!bytes.empty() && bytes.back() == '\n') {
-      bytes.pop_back();
-    }
-    if (!bytes.empty() && bytes.back() == '\r') {
-      bytes.pop_back();
-    }
+    bytes.resize(withoutLineEnd(bytes).size());
     if (!bytes.empty()) {
       HistEvent event;
       libedit_.history(history_, &event, H_ENTER, bytes.c_str());
@@ -366,9 +369,7 @@ class LibeditLineEditor : public LineEditor {
     return ReadResult::LINE;
   }
 
-  std::string failure() const override {
-    return std::string("read error: ") + std::strerror(readError_);
-  }
+  std::string failure() const override { return readFailure(readError_); }
 
   void addHistory(const std::string& line) override {
     HistEvent event;
@@ -713,12 +714,10 @@ std::unique_ptr<LineEditor> makeLineEditor(std::FILE* in, std::FILE* out, std::F
 
 bool atTerminal() { return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0; }
 
-std::unique_ptr<LineEditor> makeTerminalLineEditor(std::string& unavailable) {
-  std::unique_ptr<LineEditor> editor = makeLineEditor(stdin, stdout, stderr);
+TerminalLineEditor makeTerminalLineEditor() {
+  TerminalLineEditor terminal{makeLineEditor(stdin, stdout, stderr), {}};
 #ifdef ZORVEX_HAVE_LIBEDIT
-  unavailable = libeditUnavailable;
-#else
-  (void)unavailable;
+  terminal.failure = libeditLoaded().failure;
 #endif
-  return editor;
+  return terminal;
 }

@@ -24,8 +24,8 @@ class LineEditor {
   /// without the line end. Returns LINE, END at the end of input (Ctrl-D on
   /// an empty line, or a terminal that was hung up), or FAILED when the
   /// terminal could not be read.
-  virtual ReadResult readLine(const char* prompt, WideString& line) = 0;
-  /// Returns "read error: REASON" after FAILED, or "".
+  virtual ReadResult readEditedLine(const char* prompt, WideString& line) = 0;
+  /// Returns what failed and why ("read error: REASON") after FAILED, or "".
   virtual std::string failure() const { return ""; }
   /// Adds `line` to the lines the up arrow brings back, as if it was typed.
   virtual void addHistory(const std::string& line) { (void)line; }
@@ -54,9 +54,27 @@ std::unique_ptr<LineEditor> makeLineEditor(std::FILE* in, std::FILE* out, std::F
 /// only then is a person typing and reading, and only then is a line edited.
 bool atTerminal();
 
-/// Returns an editor over the standard streams, which must be terminals, or
-/// nullptr when the program was built without line editing or its library
-/// cannot be loaded; in the last case `unavailable` is set to the reason.
-std::unique_ptr<LineEditor> makeTerminalLineEditor(std::string& unavailable);
+/// Why a terminal session has to do without line editing although the
+/// program was built with it: the library could not be loaded.
+struct EditorLoadFailure {
+  enum class Kind {
+    NONE,                // loaded, or never meant to be
+    LIBRARY_NOT_LOADED,  // no libedit on the system, or it would not load
+    FUNCTION_MISSING,    // a libedit without one of the functions used
+  };
+  Kind kind = Kind::NONE;
+  std::string loaderReason;  // for LIBRARY_NOT_LOADED: the loader's own words, if any
+};
+
+/// The line editor of a terminal session, or why there is none.
+struct TerminalLineEditor {
+  std::unique_ptr<LineEditor> editor;  // null when lines are read plainly
+  EditorLoadFailure failure;           // why, when the library could not be loaded
+};
+
+/// Returns an editor over the standard streams, which must be terminals; no
+/// editor when the program was built without line editing or its library
+/// cannot be loaded or set up, with the reason in the second case.
+TerminalLineEditor makeTerminalLineEditor();
 
 #endif  // ZORVEX_CONSOLE_LINE_EDITOR_H_

@@ -123,9 +123,33 @@ const std::string DOWN = "\x1b[B";
 const std::string LEFT = "\x1b[D";
 const std::string UP_APPLICATION = "\x1bOA";
 
-TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
-  // Arrow keys are known by the terminal type; one that every system has.
-  setenv("TERM", "xterm", 1);
+/// Each test types at an editor on a pseudo-terminal of its own; a program
+/// built without line editing skips them.
+class LineEditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Arrow keys are known by the terminal type; one that every system has.
+    setenv("TERM", "xterm", 1);
+    openEditor();
+  }
+
+  /// Replaces the terminal and its editor with fresh ones.
+  void openEditor() {
+    editor_.reset();
+    terminal_.emplace();
+    ASSERT_TRUE(terminal_->ok()) << "no pseudo-terminal";
+    editor_ = makeLineEditor(terminal_->in(), terminal_->out(), terminal_->out());
+    if (editor_ == nullptr) {
+      GTEST_SKIP() << "built without line editing";
+    }
+  }
+
+  // The editor goes before the terminal it works on.
+  std::optional<PseudoTerminal> terminal_;
+  std::unique_ptr<LineEditor> editor_;
+};
+
+TEST_F(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
   struct Case {
     const char* what;
     std::vector<std::string> keys;                  // what is typed for each line
@@ -153,18 +177,15 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
       {"bytes above 127 pass through", {"x=\xc3\xa9\r"}, {"x=\xc3\xa9"}},
   };
   for (const auto& c : cases) {
-    PseudoTerminal terminal;
-    ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
-    std::unique_ptr<LineEditor> editor =
-        makeLineEditor(terminal.in(), terminal.out(), terminal.out());
-    if (editor == nullptr) {
-      GTEST_SKIP() << "built without line editing";
+    if (&c != cases) {
+      openEditor();  // each case starts without history
+      ASSERT_NE(editor_, nullptr);
     }
     ASSERT_EQ(c.keys.size(), c.lines.size()) << c.what;
     for (std::size_t i = 0; i < c.keys.size(); ++i) {
-      std::thread typist([&] { terminal.type(c.keys[i]); });
+      std::thread typist([&] { terminal_->type(c.keys[i]); });
       WideString line("left over");
-      const bool got = editor->readLine("> ", line) == ReadResult::LINE;
+      const bool got = editor_->readEditedLine("> ", line) == ReadResult::LINE;
       typist.join();
       if (c.lines[i].has_value()) {
         EXPECT_TRUE(got) << c.what << ", line " << i;
@@ -177,46 +198,30 @@ TEST(LineEditorTest, EditsAndRecallsLinesAtATerminal) {
   }
 }
 
-TEST(LineEditorTest, RecallsAsManyLinesAsTheHistoryFileKeeps) {
-  setenv("TERM", "xterm", 1);
-  PseudoTerminal terminal;
-  ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
-  std::unique_ptr<LineEditor> editor =
-      makeLineEditor(terminal.in(), terminal.out(), terminal.out());
-  if (editor == nullptr) {
-    GTEST_SKIP() << "built without line editing";
-  }
+TEST_F(LineEditorTest, RecallsAsManyLinesAsTheHistoryFileKeeps) {
   // One line more than the file keeps: the oldest is the one dropped, and
   // the up arrow stops at the next one however often it is pressed.
   for (std::size_t i = 1; i <= HistoryFile::CAPACITY + 1; ++i) {
-    editor->addHistory(std::to_string(i));
+    editor_->addHistory(std::to_string(i));
   }
   std::string keys;
   for (std::size_t i = 0; i < HistoryFile::CAPACITY + 5; ++i) {
     keys += UP;
   }
-  std::thread typist([&] { terminal.type(keys + "\r"); });
+  std::thread typist([&] { terminal_->type(keys + "\r"); });
   WideString line;
-  EXPECT_EQ(editor->readLine("> ", line), ReadResult::LINE);
+  EXPECT_EQ(editor_->readEditedLine("> ", line), ReadResult::LINE);
   typist.join();
   EXPECT_EQ(bytesOf(line), "2");
 }
 
-TEST(LineEditorTest, HangUpEndsTheInput) {
-  setenv("TERM", "xterm", 1);
-  PseudoTerminal terminal;
-  ASSERT_TRUE(terminal.ok()) << "no pseudo-terminal";
-  std::unique_ptr<LineEditor> editor =
-      makeLineEditor(terminal.in(), terminal.out(), terminal.out());
-  if (editor == nullptr) {
-    GTEST_SKIP() << "built without line editing";
-  }
+TEST_F(LineEditorTest, HangUpEndsTheInput) {
   std::thread hangUp([&] {
-    terminal.waitUntilEditing();
-    terminal.closeMaster();
+    terminal_->waitUntilEditing();
+    terminal_->closeMaster();
   });
   WideString line;
-  EXPECT_EQ(editor->readLine("> ", line), ReadResult::END);
+  EXPECT_EQ(editor_->readEditedLine("> ", line), ReadResult::END);
   hangUp.join();
 }
 
@@ -227,7 +232,7 @@ class ScriptedEditor : public LineEditor {
   ScriptedEditor(std::vector<std::string> lines, int outputReader)
       : lines_(std::move(lines)), outputReader_(outputReader) {}
 
-  ReadResult readLine(const char* prompt, WideString& line) override {
+  ReadResult readEditedLine(const char* prompt, WideString& line) override {
     prompts.emplace_back(prompt);
     char buffer[4096];
     ssize_t got;
@@ -258,7 +263,7 @@ std::string banner() { return expectedBanner(); }
 
 std::string helpScreen() { return expectedScreen("console_help"); }
 
-TEST(LineEditorTest, ConsoleTakesLinesFromTheEditor) {
+TEST(EditorLineSourceTest, ConsoleTakesLinesFromTheEditor) {
   struct Step {
     std::string line;    // handed out by the editor
     std::string output;  // what the program writes for it

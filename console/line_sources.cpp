@@ -20,7 +20,7 @@ ReadResult endAtTerminal(OutputBuffer& output) {
 
 }  // namespace
 
-ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line) {
+ReadResult StreamLineSource::nextLine(std::string_view prompt, WideString& line) {
   if (terminal_) {
     takeInterrupt();  // one that came before this read is not meant for it
   }
@@ -29,7 +29,7 @@ ReadResult StreamLineSource::readLine(std::string_view prompt, WideString& line)
     if (!input_.hasCompleteLine() && !output_.push()) {
       return ReadResult::END;  // nobody can see our output any more
     }
-    const bool gotLine = static_cast<bool>(::readLine(in_, line));
+    const bool gotLine = static_cast<bool>(readLine(in_, line));
     if (input_.failed()) {
       // The line a failure cut short is not evaluated.
       line.clear();
@@ -78,17 +78,17 @@ EditorLineSource::EditorLineSource(LineEditor& editor, OutputBuffer& output)
   });
 }
 
-ReadResult EditorLineSource::readLine(std::string_view prompt, WideString& line) {
+ReadResult EditorLineSource::nextLine(std::string_view prompt, WideString& line) {
   if (!output_.push()) {
     return ReadResult::END;
   }
-  const ReadResult read = editor_.readLine(std::string(prompt).c_str(), line);
+  const ReadResult read = editor_.readEditedLine(std::string(prompt).c_str(), line);
   return read == ReadResult::END ? endAtTerminal(output_) : read;
 }
 
 std::string EditorLineSource::failure() const { return editor_.failure(); }
 
-ReadResult ExpressionLineSource::readLine(std::string_view, WideString& line) {
+ReadResult ExpressionLineSource::nextLine(std::string_view, WideString& line) {
   if (next_ == expressions_.size()) {
     return ReadResult::END;
   }

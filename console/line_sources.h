@@ -23,7 +23,7 @@ class StreamLineSource : public LineSource {
   StreamLineSource(InputBuffer& input, OutputBuffer& output, bool terminal = false)
       : input_(input), output_(output), in_(&input), terminal_(terminal) {}
 
-  ReadResult readLine(std::string_view prompt, WideString& line) override;
+  ReadResult nextLine(std::string_view prompt, WideString& line) override;
   std::string failure() const override { return input_.failure(); }
 
  private:
@@ -40,7 +40,7 @@ class EditorLineSource : public LineSource {
  public:
   EditorLineSource(LineEditor& editor, OutputBuffer& output);
 
-  ReadResult readLine(std::string_view prompt, WideString& line) override;
+  ReadResult nextLine(std::string_view prompt, WideString& line) override;
   std::string failure() const override;
   void follow(const CalculatorSession& session) override { session_ = &session; }
 
@@ -56,7 +56,7 @@ class ExpressionLineSource : public LineSource {
   explicit ExpressionLineSource(std::vector<std::string> expressions)
       : expressions_(std::move(expressions)) {}
 
-  ReadResult readLine(std::string_view prompt, WideString& line) override;
+  ReadResult nextLine(std::string_view prompt, WideString& line) override;
 
  private:
   std::vector<std::string> expressions_;

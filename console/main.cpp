@@ -7,6 +7,7 @@
 #include "console/fd_streams.h"
 #include "console/messages.h"
 #include "console/options.h"
+#include "console/posix_io.h"
 #include "console/run.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 int printText(OutputBuffer& out, OutputBuffer& err, std::string_view text) {
   out.sputn(text.data(), static_cast<std::streamsize>(text.size()));
   if (!out.push()) {
-    reportFailure(err, WRITE_ERROR, out.failure());
+    reportFailure(err, out.failure());
     return EXIT_FAILED;
   }
   return EXIT_OK;
@@ -40,7 +41,7 @@ int run(int argc, char* argv[]) {
     case Options::Action::VERSION:
       return printText(out, err, versionText());
     case Options::Action::USAGE_ERROR:
-      reportFailure(err, options.usageError + " (try 'zorvex --help')");
+      reportFailure(err, usageFailure(options.usageError));
       return EXIT_USAGE;
     case Options::Action::RUN:
       break;

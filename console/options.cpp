@@ -64,23 +64,22 @@ Options parseOptions(int argc, char* argv[]) {
       case ':':
         // getopt_long has moved past the word that lacks its argument.
         options.action = Options::Action::USAGE_ERROR;
-        options.usageError =
-            "option '" + optionAsWritten(argv[optind - 1], optopt) + "' needs an argument";
+        options.usageError = {UsageError::Kind::MISSING_ARGUMENT,
+                              optionAsWritten(argv[optind - 1], optopt)};
         return options;
       default:
         options.action = Options::Action::USAGE_ERROR;
         if (isOptionLetter(optopt)) {
           // A letter that is an option fails only in its long form, given
           // a value ("--quiet=1"), in the word just passed.
-          options.usageError =
-              "option '" + optionAsWritten(argv[optind - 1], 0) + "' takes no value";
+          options.usageError = {UsageError::Kind::UNWANTED_VALUE,
+                                optionAsWritten(argv[optind - 1], 0)};
         } else {
           // An unknown letter is named by optopt (its word may still have
           // letters to come); an unknown long option by the word just passed.
-          options.usageError =
-              "unknown option '" +
-              (optopt != 0 ? optionAsWritten("-", optopt) : optionAsWritten(argv[optind - 1], 0)) +
-              "'";
+          options.usageError = {
+              UsageError::Kind::UNKNOWN_OPTION,
+              optopt != 0 ? optionAsWritten("-", optopt) : optionAsWritten(argv[optind - 1], 0)};
         }
         return options;
     }
@@ -94,7 +93,7 @@ Options parseOptions(int argc, char* argv[]) {
     options.action = Options::Action::VERSION;
   } else if (!options.expressions.empty() && !options.files.empty()) {
     options.action = Options::Action::USAGE_ERROR;
-    options.usageError = "-e cannot be combined with FILE operands";
+    options.usageError = {UsageError::Kind::EXPRESSIONS_WITH_FILES, ""};
   }
   return options;
 }

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "console/console.h"
 #include "console/fd_streams.h"
@@ -23,15 +25,35 @@ int runExpressions(const Options& options, OutputBuffer& out, OutputBuffer& err)
   return runConsole(lines, out, err, {false, "", "", true});
 }
 
-/// Reads the FILE operands in order as one input, as a quiet run does.
+/// Reads the FILE operands in order as one input, as a quiet run does; a
+/// file that cannot be opened or read is reported and passed over.
 int runFiles(const Options& options, OutputBuffer& out, OutputBuffer& err) {
-  InputFiles files(options.files, err);
-  FdInputBuffer input(InputFile{-1, "", false}, [&files] { return files.next(); });
-  input.goOnAfterFailure(
-      [&files](const std::string& name, int error) { files.readFailed(name, error); });
+  InputFiles files(options.files);
+  bool anyFailed = false;
+  const auto fail = [&err, &anyFailed](const std::string& failure) {
+    reportFailure(err, failure);
+    anyFailed = true;
+  };
+  FdInputBuffer input(InputFile{-1, "", false}, [&files, &fail]() -> std::optional<InputFile> {
+    while (std::optional<OpenedFile> opened = files.next()) {
+      if (opened->failure.empty()) {
+        return std::move(opened->file);
+      }
+      fail(opened->failure);
+    }
+    return std::nullopt;
+  });
+  input.goOnAfterFailure(fail);
   StreamLineSource lines(input, out);
   const int status = runConsole(lines, out, err, {false, "", "= ", false});
-  return status == EXIT_OK && files.anyFailed() ? EXIT_FAILED : status;
+  return status == EXIT_OK && anyFailed ? EXIT_FAILED : status;
+}
+
+/// Reports the history's first problem, once it has met one.
+void reportHistoryFailure(HistoryFile& history, OutputBuffer& err) {
+  if (const std::string failure = history.takeFailure(); !failure.empty()) {
+    reportFailure(err, failure);
+  }
 }
 
 /// The dialogue a person types at a terminal: edited, with a lasting
@@ -42,24 +64,28 @@ int runTerminal(FdInputBuffer& input, OutputBuffer& out, OutputBuffer& err,
   // Declared before the editor, so that it ends after it: the handlers go
   // only once the editor has handed the terminal back in its own modes.
   TerminalSignals signals(STDIN_FILENO);
-  std::string unavailable;
-  std::unique_ptr<LineEditor> editor = makeTerminalLineEditor(unavailable);
-  if (editor == nullptr) {
-    if (!unavailable.empty()) {
-      reportFailure(err, LINE_EDITING_UNAVAILABLE, unavailable);
+  TerminalLineEditor terminal = makeTerminalLineEditor();
+  if (terminal.editor == nullptr) {
+    if (terminal.failure.kind != EditorLoadFailure::Kind::NONE) {
+      reportFailure(err, lineEditingFailure(terminal.failure));
     }
     input.stopOnInterrupt(&takeInterrupt);
     StreamLineSource lines(input, out, /*terminal=*/true);
     return runConsole(lines, out, err, style);
   }
+  LineEditor& editor = *terminal.editor;
   signals.catchEditorSignals();
-  editor->stopThrough(&signals);
-  HistoryFile history(HistoryFile::pathFromEnvironment(), err);
+  editor.stopThrough(&signals);
+  HistoryFile history(HistoryFile::pathFromEnvironment());
   for (const std::string& line : history.load()) {
-    editor->addHistory(line);
+    editor.addHistory(line);
   }
-  editor->onEntered([&history](std::string_view line) { history.append(line); });
-  EditorLineSource lines(*editor, out);
+  reportHistoryFailure(history, err);
+  editor.onEntered([&history, &err](std::string_view line) {
+    history.append(line);
+    reportHistoryFailure(history, err);
+  });
+  EditorLineSource lines(editor, out);
   return runConsole(lines, out, err, style);
 }
 
@@ -84,7 +110,7 @@ int runSession(const Options& options, OutputBuffer& out, OutputBuffer& err) {
     return runFiles(options, out, err);
   }
   if (readsOwnOutput(STDIN_FILENO)) {
-    reportFailure(err, INPUT_IS_OUTPUT);
+    reportFailure(err, inputIsOutputFailure(""));
     return EXIT_FAILED;
   }
   ConsoleStyle style;

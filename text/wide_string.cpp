@@ -343,11 +343,9 @@ std::istream& readLine(std::istream& in, WideString& target) {
     }
     // The line feed, when one ended the line, was counted but not stored.
     const bool sawLineFeed = !in.eof() && !in.fail();
-    std::size_t size = held + extracted - (sawLineFeed ? 1 : 0);
-    if (size > 0 && chunk[size - 1] == '\r') {
-      --size;  // a CR LF line end, or a carriage return ending the input
-    }
-    target.appendBytes(chunk, size);
+    const std::string_view line(chunk, held + extracted - (sawLineFeed ? 1 : 0));
+    const std::string_view kept = withoutLineEnd(line);  // a CR LF line end
+    target.appendBytes(kept.data(), kept.size());
     if (!readAnything) {
       in.setstate(std::ios::failbit);
     } else if (in.fail()) {
@@ -355,4 +353,14 @@ std::istream& readLine(std::istream& in, WideString& target) {
     }
     return in;
   }
+}
+
+std::string_view withoutLineEnd(std::string_view bytes) {
+  if (bytes.ends_with('\n')) {
+    bytes.remove_suffix(1);
+  }
+  if (bytes.ends_with('\r')) {
+    bytes.remove_suffix(1);
+  }
+  return bytes;
 }

@@ -215,4 +215,9 @@ std::ostream& operator<<(std::ostream& out, const WideString& text);
 /// only when the input ended before anything of the line was read.
 std::istream& readLine(std::istream& in, WideString& target);
 
+/// Returns `bytes` without the line end it finishes with: a line feed, a
+/// carriage return and a line feed, or a carriage return alone (the last
+/// line of a CR LF file cut short). Every reader of lines strips them so.
+std::string_view withoutLineEnd(std::string_view bytes);
+
 #endif  // ZORVEX_TEXT_WIDE_STRING_H_

@@ -302,6 +302,22 @@ TEST(WideStringTest, UnitsBeyondOneByteReadByTheirLowByte) {
 
 namespace {
 
+// Every reader of lines (streams, the line editor, the history file) takes
+// the line end off the same way: a line feed, with the carriage return
+// before it, or a carriage return alone; nothing inside the line.
+TEST(WideStringTest, WithoutLineEndTakesOffOneLineEnd) {
+  struct Case {
+    std::string_view bytes;
+    std::string_view line;
+  } cases[] = {
+      {"1+2\n", "1+2"}, {"1+2\r\n", "1+2"}, {"1+2\r", "1+2"}, {"1+2", "1+2"}, {"\r\n", ""},
+      {"", ""},         {"1\r\r\n", "1\r"}, {"1\n\n", "1\n"}, {"\n\r", "\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(withoutLineEnd(c.bytes), c.line) << c.bytes.size();
+  }
+}
+
 // Lines longer than any buffer the reader starts with, and lines that end
 // exactly where a buffer would fill, arrive whole.
 TEST(WideStringTest, ReadLineOfAnyLength) {
