@@ -111,6 +111,44 @@ check_pipe "closed pipe, SIGPIPE ignored, endless input" "yes 1+1" \
 check_pipe "closed pipe, SIGPIPE default, endless input" "yes 1+1" \
   default 141 "$work/empty"
 
+# Interrupted and not-ready calls are retried: a read or write that a
+# signal caught without SA_RESTART interrupts fails with EINTR, and one on
+# a non-blocking descriptor with nothing to move fails with EAGAIN. strace
+# makes every second read (from the first of standard input on) and every
+# second write fail so, and the dialogue must be byte for byte what it is
+# without.
+if ! command -v strace >/dev/null 2>&1; then
+  fail "interrupted reads and writes" "strace is missing (scripts/install-deps installs it)"
+else
+  # A dialogue with everything that writes: results, error lines, screens.
+  for i in $(seq 1 300); do
+    printf 'v%d=%d*%d\n%d/0\n' "$i" "$i" "$i" "$i"
+    [ $((i % 100)) = 0 ] && printf 'showvars\nhelp\nundeclared%d\n' "$i"
+  done >"$work/in"
+  printf 'exit\n' >>"$work/in"
+  "$program" <"$work/in" >"$work/out.expected" 2>"$work/err.expected"
+  expected_status=$?
+  # The loader and the C library read files of their own first: the
+  # injection starts at the program's first read of standard input.
+  strace -o "$work/trace" -e trace=read "$program" <"$work/in" >/dev/null 2>&1
+  first_read=$(grep '^read(' "$work/trace" | grep -n '^read(0,' | sed -n '1s/:.*//p')
+  for error in EINTR EAGAIN; do
+    name="every second read and write failing with $error"
+    strace -o /dev/null -e trace=read,write \
+      -e inject=read:error=$error:when="${first_read:-1}"+2 -e inject=write:error=$error:when=2+2 \
+      "$program" <"$work/in" >"$work/out" 2>"$work/err"
+    status=$?
+    if [ -z "$first_read" ]; then
+      fail "$name" "no read of standard input was traced"
+    elif [ "$status" != "$expected_status" ]; then
+      fail "$name" "exit status $status, expected $expected_status"
+    elif compare "$name" "standard output" "$work/out.expected" "$work/out" &&
+      compare "$name" "standard error" "$work/err.expected" "$work/err"; then
+      passed=$((passed + 1))
+    fi
+  done
+fi
+
 # Error lines that cannot be written have nowhere to be reported; the
 # results on standard output are complete and the run succeeds.
 printf '1/0\n2+2\n' >"$work/in"
