@@ -54,11 +54,14 @@ done
 
 # A write that fails (a full disk, a broken device) ends the run with
 # status 1 and one line naming the failure, however far the output got.
+# A full disk from the first write on is ctest's (hostile.streams, on
+# /dev/full).
 seq 1 200000 | sed 's/$/+1/' >many
 strace -o trace -e trace=write "$program" -q <many >/dev/null 2>&1
 writes=$(grep -c '^write(1,' trace)
 for error in ENOSPC:"No space left on device" EIO:"Input/output error"; do
   for n in 1 $((writes / 2)) "$writes"; do
+    [ "$n" = 1 ] && [ "${error%%:*}" = ENOSPC ] && continue
     strace -o /dev/null -e trace=write -e inject=write:error="${error%%:*}":when="$n" \
       "$program" -q <many >out 2>err
     status=$?
