@@ -60,9 +60,9 @@ TEST(ConsoleTest, DialogueOverInMemoryStreams) {
 }
 
 TEST(ConsoleTest, CommandsPrintScreensAndNoResult) {
-  // Which word is a command is the command table's to say, and what each
-  // screen holds the screens' and the variable list's: here, only that
-  // each command prints its own screen and nothing else.
+  // Each command prints its own screen and no result. The words are the
+  // command table's test, the screens' text that of the screens and the
+  // variable listing, so they are taken from those units here.
   std::ostringstream help;
   printHelpScreen(help);
   std::ostringstream functions;
