@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Line editing at a terminal. Builds the program twice, with libedit and as
-# it is built where libedit is missing, then
-#   - drives both in tmux: recall with the up arrow, and the same screen for
-#     plain lines with and without the editor;
+# Line editing against a build without it. Builds the program twice, with
+# libedit and as it is built where libedit is missing, then
+#   - drives both in tmux: the same screen for plain lines with and without
+#     the editor (ctest's terminal test runs every other terminal case);
 #   - checks that both give the same bytes for every transcript input read
 #     from a file or a pipe.
 set -euo pipefail

@@ -3,7 +3,7 @@
 # (find_package(zorvex) gives zorvex::zorvex, the shared library, and
 # zorvex::zorvex_static).
 #
-# Both are built from zorvex_core's own sources, so the program keeps
+# Both are built from zorvex_core's own sources (ZORVEX_CORE_SOURCES), so the program keeps
 # linking zorvex_core into itself and never loads the shared library: its
 # start-up and speed stay what they are. Only the C API leaves the shared
 # library: everything is compiled hidden, the header's ZORVEX_API marks the
@@ -36,9 +36,8 @@ if(NOT "${PROJECT_VERSION_PATCH}" STREQUAL "")
   set(ZORVEX_LIBRARY_VERSION ${PROJECT_VERSION})
 endif()
 
-get_target_property(zorvex_library_sources zorvex_core SOURCES)
-add_library(zorvex_shared SHARED ${zorvex_library_sources})
-add_library(zorvex_static STATIC ${zorvex_library_sources})
+add_library(zorvex_shared SHARED ${ZORVEX_CORE_SOURCES})
+add_library(zorvex_static STATIC ${ZORVEX_CORE_SOURCES})
 foreach(target zorvex_shared zorvex_static)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME zorvex

@@ -5,11 +5,11 @@
 # editor is used only when standard input and standard output are both
 # terminals, so pipes and files see no difference either way.
 #
-# Included after the zorvex_console target is defined.
+# Included after the zorvex_console target is defined. Its source,
+# console/line_editor.cpp, is built either way: without libedit it offers
+# no editor, and every input is read plainly.
 
 option(ZORVEX_LINE_EDITING "Edit lines with libedit at a terminal when libedit is found" ON)
-
-target_sources(zorvex_console PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../console/line_editor.cpp)
 
 set(ZORVEX_HAVE_LIBEDIT OFF)
 if(ZORVEX_LINE_EDITING)
@@ -33,12 +33,4 @@ elseif(ZORVEX_LINE_EDITING)
   message(STATUS "Line editing: off (libedit not found; install libedit-dev and pkg-config for it)")
 else()
   message(STATUS "Line editing: off (ZORVEX_LINE_EDITING is OFF)")
-endif()
-
-# The program at a real terminal, driven through tmux: recall with the up
-# arrow, and the same screen as without the editor for plain lines.
-if(ZORVEX_BUILD_TESTS AND ZORVEX_HAVE_LIBEDIT)
-  add_test(NAME terminal
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tests/terminal_test.sh $<TARGET_FILE:zorvex>)
-  set_tests_properties(terminal PROPERTIES SKIP_RETURN_CODE 77)
 endif()

@@ -10,8 +10,7 @@
 # header, the link to the shared library, the static archive, zorvex.pc and
 # the CMake package). Each install() names its package's component.
 #
-# Included after the zorvex target (and the tests, when they are built) are
-# defined, and after cmake/library.cmake.
+# Included after the zorvex target is defined, and after cmake/library.cmake.
 
 include(GNUInstallDirs)
 
@@ -156,16 +155,3 @@ if(TARGET zorvex_shared)
 endif()
 
 include(CPack)
-
-if(ZORVEX_BUILD_TESTS)
-  add_test(NAME manpage
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/manpage_test.sh ${ZORVEX_MANPAGE} $<TARGET_FILE:zorvex>)
-endif()
-if(ZORVEX_BUILD_TESTS AND TARGET zorvex_shared)
-  # Installs into a scratch prefix, builds the examples against what is
-  # installed, and packs the .deb files from this build tree; a build
-  # without the library (the sanitizer and fuzzing builds) packs nothing
-  # worth checking.
-  add_test(NAME package
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tests/package_test.sh ${CMAKE_BINARY_DIR})
-endif()

@@ -38,7 +38,7 @@ const char* const HELP_LINES[] = {
 
 // function-table: the functions of engine/function_table.cpp as the screen
 // presents them; a new function is shown here only by choice, and the
-// screen's test lists the ones it leaves out.
+// screen's test lists the ones it shows.
 const char* const FUNCTIONS_LINES[] = {
     "",
     "** Zorvex Functions",

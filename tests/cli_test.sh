@@ -38,7 +38,12 @@ check "expressions" '9\n' '2\n10\n' '' 0 -e 'x=2' --expression='x*5'
 check "expression error" '' '0\n' "$undeclared_y" 3 -e 'y*2'
 check "value kept after an error" '' '0\n3\n' "$undeclared_y" 3 -e y -e 1+2
 check "exit ends the expressions" '' '1\n' '' 0 -e 1 -e EXIT -e 2
-check "showvars" '' '\n\t\t0\npi\t\t3.14159\nrad\t\t0\n\n' '' 0 -e showvars
+# The listing of the variables is the one the dialogue prints.
+printf 'showvars\n' | "$program" -q >listing
+"$program" -e showvars >out 2>err
+status=$?
+[ "$status" = 0 ] && [ -s listing ] && cmp -s out listing && [ ! -s err ]
+verdict "showvars" $? "status $status, output $(od -c out | head -3), errors $(cat err)"
 
 # Quiet runs and files: no banner, no prompts.
 check "quiet" '1+2\ny\n' '= 3\n= 0\n' "$undeclared_y" 0 -q
@@ -96,6 +101,9 @@ check_first_line() {
 }
 check_first_line "help" "Usage: zorvex [OPTION]... [FILE]..." --help
 check_first_line "help wins" "Usage: zorvex [OPTION]... [FILE]..." -q -h -e 1
+# Help wins over version too, whichever comes first.
+check_first_line "help after version" "Usage: zorvex [OPTION]... [FILE]..." -V -h
+check_first_line "help before version" "Usage: zorvex [OPTION]... [FILE]..." --help --version
 check_first_line "version" "zorvex $version" -V
 "$program" --version | grep -qx 'Copyright 2026 Zorvex developers; released under the MIT (Expat) licence'
 verdict "version names the licence" $? "$("$program" --version)"
@@ -112,6 +120,22 @@ status=$?
 printf 'zorvex: loop: input file is output file\n' >err.expected
 [ "$status" = 1 ] && cmp -s err err.expected && [ "$(cat loop)" = "$(printf '1+1\n= 2')" ]
 verdict "file operand is output" $? "status $status"
+
+# An empty file as both input and output is no loop: there is nothing of
+# its own to read back, not even the banner the dialogue writes into it,
+# and the run is the one on any empty input. A run that reads its own
+# output back is stopped by a limit on the file's size and on its time.
+"$program" </dev/null >start_of_dialogue 2>/dev/null
+for mode in "<empty >empty" "-q <empty >empty" "-q empty >>empty"; do
+  : >empty
+  (ulimit -f 100 && eval 'exec timeout 10 "$program" '"$mode"' 2>err')
+  status=$?
+  expected=/dev/null
+  [ "${mode#-q}" = "$mode" ] && expected=start_of_dialogue
+  [ "$status" = 0 ] && [ ! -s err ] && cmp -s empty "$expected"
+  verdict "empty file in and out ($mode)" $? \
+    "status $status, errors $(head -c 300 err), $(wc -c <empty) bytes written"
+done
 
 # Input that is the pipe the output goes into: its own answers would come
 # back forever, and its reader would never see them.

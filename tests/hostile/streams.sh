@@ -111,6 +111,43 @@ check_pipe "closed pipe, SIGPIPE ignored, endless input" "yes 1+1" \
 check_pipe "closed pipe, SIGPIPE default, endless input" "yes 1+1" \
   default 141 "$work/empty"
 
+# Interrupted and not-ready calls are retried: a read or write that a
+# signal caught without SA_RESTART interrupts fails with EINTR, and one on
+# a non-blocking descriptor with nothing to move fails with EAGAIN. strace
+# makes every second read of the input and every second write of the
+# output and error files fail so (-P: the calls on those files alone, not
+# those of the loader or of a sanitizer's runtime), and the dialogue must
+# be byte for byte what it is without. LeakSanitizer cannot work under
+# strace; the leaks of these runs are those of any other.
+if ! command -v strace >/dev/null 2>&1; then
+  fail "interrupted reads and writes" "strace is missing (scripts/install-deps installs it)"
+else
+  # A dialogue with everything that writes: results, error lines, screens.
+  for i in $(seq 1 300); do
+    printf 'v%d=%d*%d\n%d/0\n' "$i" "$i" "$i" "$i"
+    [ $((i % 100)) = 0 ] && printf 'showvars\nhelp\nundeclared%d\n' "$i"
+  done >"$work/in"
+  printf 'exit\n' >>"$work/in"
+  "$program" <"$work/in" >"$work/out.expected" 2>"$work/err.expected"
+  expected_status=$?
+  for error in EINTR EAGAIN; do
+    name="every second read and write failing with $error"
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" strace -o "$work/trace" \
+      -P "$work/in" -P "$work/out" -P "$work/err" -e trace=read,write \
+      -e inject=read:error=$error:when=1+2 -e inject=write:error=$error:when=2+2 \
+      "$program" <"$work/in" >"$work/out" 2>"$work/err"
+    status=$?
+    if [ "$(grep -c "$error.*(INJECTED)" "$work/trace")" -lt 100 ]; then
+      fail "$name" "fewer than 100 calls failed: $(grep -c INJECTED "$work/trace")"
+    elif [ "$status" != "$expected_status" ]; then
+      fail "$name" "exit status $status, expected $expected_status"
+    elif compare "$name" "standard output" "$work/out.expected" "$work/out" &&
+      compare "$name" "standard error" "$work/err.expected" "$work/err"; then
+      passed=$((passed + 1))
+    fi
+  done
+fi
+
 # Error lines that cannot be written have nowhere to be reported; the
 # results on standard output are complete and the run succeeds.
 printf '1/0\n2+2\n' >"$work/in"
