@@ -253,12 +253,9 @@ char* formatGeneralExactly(double value, char* out) {
   return out;
 }
 
-/// Reads [-]digits[.digits] whose digits make an integer of at most 2^53
-/// with at most 22 decimals: that integer divided by an exact power of ten,
-/// one correctly rounded division, is exactly what strtod gives. Gives up
-/// (nothing) on every other text, including a number that goes on with an
-/// exponent or a hexadecimal prefix, and on units beyond one byte where a
-/// number could go on.
+/// Reads [-]digits[.digits] by DecimalReader. Gives up (nothing) on every
+/// other text, including a number that goes on with an exponent or a
+/// hexadecimal prefix, and on units beyond one byte where a number could go on.
 template <typename Char>
 std::optional<double> parseExactly(std::basic_string_view<Char> text) {
   const std::size_t size = text.size();
@@ -267,19 +264,11 @@ std::optional<double> parseExactly(std::basic_string_view<Char> text) {
   if (negative) {
     ++i;
   }
-  uint64_t mantissa = 0;
-  int digits = 0;  // leading zeros included; more than 19 could overflow
-  int decimals = 0;
-  int point = 0;
+  DecimalReader reader;
   for (; i < size; ++i) {
     const unsigned c = static_cast<std::make_unsigned_t<Char>>(text[i]);
-    const unsigned digit = c - '0';
-    if (digit < 10) {
-      mantissa = mantissa * 10 + digit;
-      ++digits;
-      decimals += point;
-    } else if (c == '.' && point == 0) {
-      point = 1;
+    if (c - '0' < 10 || (c == '.' && !reader.hasPoint())) {
+      reader.take(static_cast<char16_t>(c));
     } else {
       if (c > 0xFF || c == 'e' || c == 'E' || c == 'x' || c == 'X') {
         return std::nullopt;
@@ -287,11 +276,8 @@ std::optional<double> parseExactly(std::basic_string_view<Char> text) {
       break;
     }
   }
-  if (digits == 0 || digits > 19 || mantissa > MAX_EXACT_INTEGER || decimals > 22) {
-    return std::nullopt;
-  }
-  const double result = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[decimals];
-  return negative ? -result : result;
+  const std::optional<double> result = reader.value();
+  return negative && result ? -*result : result;
 }
 
 /// True for texts that start like a plain decimal number: an optional minus,
@@ -495,4 +481,16 @@ double parseUnits(std::u16string_view units) {
     bytes[i] = static_cast<char>(units[i] & 0xFF);
   }
   return parseDecimal(bytes);
+}
+
+std::optional<double> DecimalReader::value() const {
+  // The digits read as one integer (leading zeros count as digits: more
+  // than 19 could have overflowed it) of at most 2^53, with at most 22
+  // decimals: the integer and the power of ten are both exact doubles, so
+  // their quotient, one correctly rounded division, is exactly what strtod
+  // gives for the text.
+  if (digits_ == 0 || digits_ > 19 || mantissa_ > MAX_EXACT_INTEGER || decimals_ > 22) {
+    return std::nullopt;
+  }
+  return static_cast<double>(mantissa_) / EXACT_POWERS_OF_TEN[decimals_];
 }
