@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "engine/calculator.h"
@@ -14,6 +15,7 @@ bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') ||
 /// Runs of at least this many units move out of the line instead of being
 /// copied.
 constexpr std::size_t TAKEN_RUN_UNITS = std::size_t{1} << 20;
+static_assert(TAKEN_RUN_UNITS > UnitBuffer::KEPT_UNITS, "a run that moves is a long run too");
 
 }  // namespace
 
@@ -48,37 +50,42 @@ bool Calculator::tokenize(WideString& line) {
       continue;
     }
     std::size_t end = i;
-    // A number's run is read as it is cut, so that its token knows the
-    // value its text reads as without reading it again.
-    DecimalReader number;
+    std::optional<double> value;
     if (letter) {
       do {
         ++end;
       } while (end < units.size() && isLetter(units[end]));
+      token.kind = TOKEN_NAME;
     } else {
+      // A number's run is read as it is cut, so that its token knows the
+      // value its text reads as without reading it again.
+      DecimalReader number;
       do {
         number.take(units[end]);
         ++end;
       } while (end < units.size() && isNumberCharacter(units[end]));
+      value = number.value();
+      token.kind = TOKEN_NUMBER;
     }
-    token.kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
-    longRuns_ |= end - i > UnitBuffer::KEPT_UNITS;
-    if (end - i >= TAKEN_RUN_UNITS && end - i >= units.size() - end) {
-      // A run this long is not copied: its token takes over the line's
-      // units, and the line keeps only what follows the run, so that the
-      // line and a copy of its run are never in memory at once.
-      WideString rest = line.substring(static_cast<int>(end), -1);
-      line.keepRange(static_cast<int>(i), static_cast<int>(end));
-      token.text = std::move(line);
-      line = std::move(rest);
-      units = line.view();
-      i = 0;
-      continue;
+    if (end - i > UnitBuffer::KEPT_UNITS) [[unlikely]] {
+      longRuns_ = true;
+      if (end - i >= TAKEN_RUN_UNITS && end - i >= units.size() - end) {
+        // A run this long is not copied: its token takes over the line's
+        // units, and the line keeps only what follows the run, so that the
+        // line and a copy of its run are never in memory at once.
+        WideString rest = line.substring(static_cast<int>(end), -1);
+        line.keepRange(static_cast<int>(i), static_cast<int>(end));
+        token.text = std::move(line);
+        line = std::move(rest);
+        units = line.view();
+        i = 0;
+        continue;
+      }
     }
     if (letter) {
       token.text.assignUnits(units.substr(i, end - i));
     } else {
-      token.text.assignNumberText(units.substr(i, end - i), number.value());
+      token.text.assignNumberText(units.substr(i, end - i), value);
     }
     i = end;
   }

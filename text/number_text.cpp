@@ -485,12 +485,12 @@ double parseUnits(std::u16string_view units) {
 
 std::optional<double> DecimalReader::value() const {
   // The digits read as one integer (leading zeros count as digits: more
-  // than 19 could have overflowed it) of at most 2^53, with at most 22
-  // decimals: the integer and the power of ten are both exact doubles, so
-  // their quotient, one correctly rounded division, is exactly what strtod
-  // gives for the text.
-  if (digits_ == 0 || digits_ > 19 || mantissa_ > MAX_EXACT_INTEGER || decimals_ > 22) {
-    return std::nullopt;
+  // than 19 could have overflowed it) of at most 2^53, with at most 19
+  // decimals (there are no more decimals than digits): the integer and the
+  // power of ten are both exact doubles, so their quotient, one correctly
+  // rounded division, is exactly what strtod gives for the text.
+  if (static_cast<unsigned>(digits_ - 1) >= 19 || mantissa_ > MAX_EXACT_INTEGER) {
+    return std::nullopt;  // no digit, or too many
   }
   return static_cast<double>(mantissa_) / EXACT_POWERS_OF_TEN[decimals_];
 }
