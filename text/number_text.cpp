@@ -1,6 +1,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -85,27 +86,39 @@ uint64_t scaleAndRound(Binary binary, int power) {
   return quotient;
 }
 
-/// Writes the decimal digits of `value` at `out`; returns the end.
-char* writeDigits(uint64_t value, char* out) {
-  char reversed[20];
-  int count = 0;
-  do {
-    reversed[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0) {
-    *out++ = reversed[--count];
+/// The two digits of every number below 100, "00" to "99": the digits are
+/// written two at a time, with half the divisions.
+constexpr auto DIGIT_PAIRS = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
-  return out;
-}
+  return pairs;
+}();
 
 /// Writes exactly `count` digits of `value`, with leading zeros.
 char* writePaddedDigits(uint64_t value, int count, char* out) {
-  for (int i = count - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+  int i = count;
+  for (; i >= 2; i -= 2) {
+    const std::size_t pair = static_cast<std::size_t>(value % 100);
+    value /= 100;
+    out[i - 2] = DIGIT_PAIRS[2 * pair];
+    out[i - 1] = DIGIT_PAIRS[2 * pair + 1];
+  }
+  if (i == 1) {
+    out[0] = static_cast<char>('0' + value % 10);
   }
   return out + count;
+}
+
+/// Writes the decimal digits of `value` at `out`; returns the end.
+char* writeDigits(uint64_t value, char* out) {
+  int count = 1;
+  while (count < 20 && value >= POWERS_OF_TEN[count]) {
+    ++count;
+  }
+  return writePaddedDigits(value, count, out);
 }
 
 /// Values below this magnitude have a "%f" text whose digits, read as an
