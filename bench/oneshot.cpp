@@ -6,11 +6,14 @@
 // for Zorvex on the kind's lines that write no error line, and for both on
 // those of them muparser reads too, with their ratio.
 //
-//     zorvex_oneshot WORKLOAD [RUNS]
+//     zorvex_oneshot WORKLOAD [RUNS [KIND]]
 //
 // WORKLOAD has one line of the calculator a line (compare.py's zorvex.txt;
 // a final "exit" is left out). A kind of line is a generator over the
-// workload's lines: it may keep some (a filter) or make new ones.
+// workload's lines: it may keep some (a filter) or make new ones. With
+// KIND, only that kind is run, and Zorvex alone: the form for counting its
+// instructions under callgrind (bench/oneshot_instructions.sh), where
+// muparser would take most of the time.
 
 #include <muParser.h>
 #include <time.h>
@@ -167,9 +170,10 @@ double cpuNanoseconds() {
 }
 
 /// The best of `runs` runs over `lines`, each with a runner made afresh,
-/// in nanoseconds per line.
+/// in nanoseconds per line. Kept out of line so that callgrind can count
+/// the instructions of the timed runs alone (--toggle-collect).
 template <typename Runner>
-double nanosecondsPerLine(const Lines& lines, int runs, double& sink) {
+[[gnu::noinline]] double nanosecondsPerLine(const Lines& lines, int runs, double& sink) {
   double best = std::numeric_limits<double>::infinity();
   for (int run = 0; run < runs; ++run) {
     Runner runner;
@@ -207,10 +211,11 @@ Lines acceptedBy(const Lines& lines) {
 
 int main(int argc, char* argv[]) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zorvex_oneshot WORKLOAD [RUNS]\n");
+    std::fprintf(stderr, "usage: zorvex_oneshot WORKLOAD [RUNS [KIND]]\n");
     return 2;
   }
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  const char* onlyKind = argc > 3 ? argv[3] : nullptr;
   std::ifstream in(argv[1], std::ios::binary);
   Lines workload;
   for (std::string line; std::getline(in, line);) {
@@ -224,7 +229,12 @@ int main(int argc, char* argv[]) {
     workload.pop_back();
   }
   double sink = 0.0;
+  bool kindFound = onlyKind == nullptr;
   for (const Kind& kind : kinds()) {
+    if (onlyKind != nullptr && kind.name != onlyKind) {
+      continue;
+    }
+    kindFound = true;
     const Lines all = kind.lines(workload);
     const Lines lines = acceptedBy<ZorvexRunner>(all);
     if (lines.empty()) {
@@ -234,6 +244,10 @@ int main(int argc, char* argv[]) {
     const double zorvexNs = nanosecondsPerLine<ZorvexRunner>(lines, runs, sink);
     std::printf("oneshot %s: zorvex %.1f ns/line on %zu lines", kind.name.c_str(), zorvexNs,
                 lines.size());
+    if (onlyKind != nullptr) {
+      std::printf("\n");
+      continue;
+    }
     // The yardstick on the lines it reads too, with Zorvex on the same ones.
     const Lines both = acceptedBy<MuparserRunner>(lines);
     if (both.empty()) {
@@ -244,6 +258,10 @@ int main(int argc, char* argv[]) {
     const double muparserNs = nanosecondsPerLine<MuparserRunner>(both, runs, sink);
     std::printf("; on the %zu muparser reads: zorvex %.1f ns/line, muparser %.1f ns/line, %.2fx\n",
                 both.size(), bothNs, muparserNs, muparserNs / bothNs);
+  }
+  if (!kindFound) {
+    std::fprintf(stderr, "oneshot: no kind of line called %s\n", onlyKind);
+    return 2;
   }
   // The sums keep the evaluations from being optimised away.
   return sink == 12345.678 ? 3 : 0;

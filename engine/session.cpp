@@ -21,7 +21,9 @@ double CalculatorSession::evaluate(std::string_view line) {
 
 double CalculatorSession::evaluate(WideString& line) {
   pending_.clear();
-  errorStream_.clear();  // after a memory failure the stream is left bad
+  if (!errorStream_.good()) {
+    errorStream_.clear();  // after a memory failure the stream is left bad
+  }
   const uint64_t before = calculator_.errorLineCount();
   VariableStore& variables = calculator_.variables;
   variables.noteChanges();
@@ -34,8 +36,11 @@ double CalculatorSession::evaluate(WideString& line) {
     throw;
   }
   variables.keepChanges();
-  // Only a line evaluated to its end replaces the error lines of the last.
-  errors_.swap(pending_);
+  // Only a line evaluated to its end replaces the error lines of the last
+  // (most lines have none, and neither had the last: nothing to exchange).
+  if (!pending_.empty() || !errors_.empty()) {
+    errors_.swap(pending_);
+  }
   errorCount_ = static_cast<std::size_t>(calculator_.errorLineCount() - before);
   if (pending_.size() > UnitBuffer::KEPT_UNITS) {
     // The error lines of a huge line are not held until the next one.

@@ -1,8 +1,10 @@
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "engine/calculator.h"
+#include "text/number_text.h"
 
 namespace {
 
@@ -13,6 +15,7 @@ bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') ||
 /// Runs of at least this many units move out of the line instead of being
 /// copied.
 constexpr std::size_t TAKEN_RUN_UNITS = std::size_t{1} << 20;
+static_assert(TAKEN_RUN_UNITS > UnitBuffer::KEPT_UNITS, "a run that moves is a long run too");
 
 }  // namespace
 
@@ -37,35 +40,54 @@ bool Calculator::tokenize(WideString& line) {
       break;
     }
     ++slot;
+    Token& token = tokens[slot];
     const char16_t unit = units[i];
     const bool letter = isLetter(unit);
-    if (letter || isNumberCharacter(unit)) {
-      std::size_t end = i + 1;
-      while (end < units.size() &&
-             (letter ? isLetter(units[end]) : isNumberCharacter(units[end]))) {
+    if (!letter && !isNumberCharacter(unit)) {
+      token.kind = unit;
+      token.text.clear();
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    std::optional<double> value;
+    if (letter) {
+      do {
         ++end;
-      }
-      tokens[slot].kind = letter ? TOKEN_NAME : TOKEN_NUMBER;
-      longRuns_ |= end - i > UnitBuffer::KEPT_UNITS;
+      } while (end < units.size() && isLetter(units[end]));
+      token.kind = TOKEN_NAME;
+    } else {
+      // A number's run is read as it is cut, so that its token knows the
+      // value its text reads as without reading it again.
+      DecimalReader number;
+      do {
+        number.take(units[end]);
+        ++end;
+      } while (end < units.size() && isNumberCharacter(units[end]));
+      value = number.value();
+      token.kind = TOKEN_NUMBER;
+    }
+    if (end - i > UnitBuffer::KEPT_UNITS) [[unlikely]] {
+      longRuns_ = true;
       if (end - i >= TAKEN_RUN_UNITS && end - i >= units.size() - end) {
         // A run this long is not copied: its token takes over the line's
         // units, and the line keeps only what follows the run, so that the
         // line and a copy of its run are never in memory at once.
         WideString rest = line.substring(static_cast<int>(end), -1);
         line.keepRange(static_cast<int>(i), static_cast<int>(end));
-        tokens[slot].text = std::move(line);
+        token.text = std::move(line);
         line = std::move(rest);
         units = line.view();
         i = 0;
         continue;
       }
-      tokens[slot].text.assignUnits(units.substr(i, end - i));
-      i = end;
-    } else {
-      tokens[slot].kind = unit;
-      tokens[slot].text.clear();
-      ++i;
     }
+    if (letter) {
+      token.text.assignUnits(units.substr(i, end - i));
+    } else {
+      token.text.assignNumberText(units.substr(i, end - i), value);
+    }
+    i = end;
   }
   usedSlots_ = slot + 1;
   for (int rest = usedSlots_; rest < previouslyUsed; ++rest) {

@@ -1,6 +1,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -85,27 +86,39 @@ uint64_t scaleAndRound(Binary binary, int power) {
   return quotient;
 }
 
-/// Writes the decimal digits of `value` at `out`; returns the end.
-char* writeDigits(uint64_t value, char* out) {
-  char reversed[20];
-  int count = 0;
-  do {
-    reversed[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0) {
-    *out++ = reversed[--count];
+/// The two digits of every number below 100, "00" to "99": the digits are
+/// written two at a time, with half the divisions.
+constexpr auto DIGIT_PAIRS = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
-  return out;
-}
+  return pairs;
+}();
 
 /// Writes exactly `count` digits of `value`, with leading zeros.
 char* writePaddedDigits(uint64_t value, int count, char* out) {
-  for (int i = count - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+  int i = count;
+  for (; i >= 2; i -= 2) {
+    const std::size_t pair = static_cast<std::size_t>(value % 100);
+    value /= 100;
+    out[i - 2] = DIGIT_PAIRS[2 * pair];
+    out[i - 1] = DIGIT_PAIRS[2 * pair + 1];
+  }
+  if (i == 1) {
+    out[0] = static_cast<char>('0' + value % 10);
   }
   return out + count;
+}
+
+/// Writes the decimal digits of `value` at `out`; returns the end.
+char* writeDigits(uint64_t value, char* out) {
+  int count = 1;
+  while (count < 20 && value >= POWERS_OF_TEN[count]) {
+    ++count;
+  }
+  return writePaddedDigits(value, count, out);
 }
 
 /// Values below this magnitude have a "%f" text whose digits, read as an
@@ -253,12 +266,9 @@ char* formatGeneralExactly(double value, char* out) {
   return out;
 }
 
-/// Reads [-]digits[.digits] whose digits make an integer of at most 2^53
-/// with at most 22 decimals: that integer divided by an exact power of ten,
-/// one correctly rounded division, is exactly what strtod gives. Gives up
-/// (nothing) on every other text, including a number that goes on with an
-/// exponent or a hexadecimal prefix, and on units beyond one byte where a
-/// number could go on.
+/// Reads [-]digits[.digits] by DecimalReader. Gives up (nothing) on every
+/// other text, including a number that goes on with an exponent or a
+/// hexadecimal prefix, and on units beyond one byte where a number could go on.
 template <typename Char>
 std::optional<double> parseExactly(std::basic_string_view<Char> text) {
   const std::size_t size = text.size();
@@ -267,19 +277,11 @@ std::optional<double> parseExactly(std::basic_string_view<Char> text) {
   if (negative) {
     ++i;
   }
-  uint64_t mantissa = 0;
-  int digits = 0;  // leading zeros included; more than 19 could overflow
-  int decimals = 0;
-  int point = 0;
+  DecimalReader reader;
   for (; i < size; ++i) {
     const unsigned c = static_cast<std::make_unsigned_t<Char>>(text[i]);
-    const unsigned digit = c - '0';
-    if (digit < 10) {
-      mantissa = mantissa * 10 + digit;
-      ++digits;
-      decimals += point;
-    } else if (c == '.' && point == 0) {
-      point = 1;
+    if (c - '0' < 10 || (c == '.' && !reader.hasPoint())) {
+      reader.take(static_cast<char16_t>(c));
     } else {
       if (c > 0xFF || c == 'e' || c == 'E' || c == 'x' || c == 'X') {
         return std::nullopt;
@@ -287,11 +289,8 @@ std::optional<double> parseExactly(std::basic_string_view<Char> text) {
       break;
     }
   }
-  if (digits == 0 || digits > 19 || mantissa > MAX_EXACT_INTEGER || decimals > 22) {
-    return std::nullopt;
-  }
-  const double result = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[decimals];
-  return negative ? -result : result;
+  const std::optional<double> result = reader.value();
+  return negative && result ? -*result : result;
 }
 
 /// True for texts that start like a plain decimal number: an optional minus,
@@ -495,4 +494,16 @@ double parseUnits(std::u16string_view units) {
     bytes[i] = static_cast<char>(units[i] & 0xFF);
   }
   return parseDecimal(bytes);
+}
+
+std::optional<double> DecimalReader::value() const {
+  // The digits read as one integer (leading zeros count as digits: more
+  // than 19 could have overflowed it) of at most 2^53, with at most 19
+  // decimals (there are no more decimals than digits): the integer and the
+  // power of ten are both exact doubles, so their quotient, one correctly
+  // rounded division, is exactly what strtod gives for the text.
+  if (static_cast<unsigned>(digits_ - 1) >= 19 || mantissa_ > MAX_EXACT_INTEGER) {
+    return std::nullopt;  // no digit, or too many
+  }
+  return static_cast<double>(mantissa_) / EXACT_POWERS_OF_TEN[decimals_];
 }

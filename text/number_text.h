@@ -2,6 +2,7 @@
 #define ZORVEX_TEXT_NUMBER_TEXT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -30,5 +31,40 @@ double parseDecimal(std::string_view text);
 /// Reads the low bytes of 16-bit units as parseDecimal reads bytes; returns
 /// the value.
 double parseUnits(std::u16string_view units);
+
+/// Reads a number from a run of digits and points one unit at a time, with
+/// the value parseUnits would give the run when it can be found without the
+/// C library (see value()).
+class DecimalReader {
+ public:
+  /// Takes the run's next unit, a digit or a point. The number ends at the
+  /// run's second point; what follows it is passed over.
+  void take(char16_t unit) {
+    const unsigned digit = static_cast<unsigned>(unit) - '0';
+    if (digit < 10) {
+      if (!ended_) {
+        mantissa_ = mantissa_ * 10 + digit;  // past 19 digits value() gives up anyway
+        ++digits_;
+        decimals_ += point_;
+      }
+    } else if (point_ == 0) {
+      point_ = 1;
+    } else {
+      ended_ = true;
+    }
+  }
+  /// Returns true when a point has been taken.
+  bool hasPoint() const { return point_ != 0; }
+  /// Returns the value of the digits taken so far, or nothing when it needs
+  /// the C library's conversion.
+  std::optional<double> value() const;
+
+ private:
+  uint64_t mantissa_ = 0;
+  int digits_ = 0;
+  int decimals_ = 0;
+  int point_ = 0;
+  bool ended_ = false;
+};
 
 #endif  // ZORVEX_TEXT_NUMBER_TEXT_H_

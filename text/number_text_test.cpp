@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -197,6 +198,42 @@ TEST(NumberTextTest, LongTextsReadAsTheCLibraryReadsThem) {
     const double actual = parseUnits(units);
     EXPECT_EQ(std::signbit(actual), std::signbit(expected)) << text.substr(0, 40);
     EXPECT_EQ(actual, expected) << text.substr(0, 40);
+  }
+}
+
+// A number's run read unit by unit as the tokenizer cuts it gives what the
+// C library reads from the same text, and does so without the library up
+// to the limits where an integer and a power of ten stop being exact.
+TEST(NumberTextTest, DigitRunsReadAsTheCLibraryReadsThem) {
+  struct Case {
+    const char* run;
+    bool withoutTheLibrary;
+  } cases[] = {
+      {"13.6", true},
+      {"007", true},
+      {"5.", true},
+      {".5", true},
+      {"1.5.2", true},
+      {"1..5", true},
+      {"9007199254740992", true},  // 2^53
+      {"9007199254740993", false},
+      {"0000000000000000001", true},  // 19 digits
+      {"00000000000000000001", false},
+      {".0000000000000000001", true},  // 19 digits, all decimals
+      {"0.0000000000000000001", false},
+      {".", false},
+      {"..", false},
+  };
+  for (const Case& c : cases) {
+    DecimalReader reader;
+    for (const char* unit = c.run; *unit != '\0'; ++unit) {
+      reader.take(static_cast<char16_t>(*unit));
+    }
+    const std::optional<double> value = reader.value();
+    EXPECT_EQ(value.has_value(), c.withoutTheLibrary) << c.run;
+    if (value) {
+      EXPECT_EQ(*value, std::strtod(c.run, nullptr)) << c.run;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iosfwd>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,16 @@ class WideString {
 
   /// Replaces the text with a copy of `units`, reusing the buffer.
   void assignUnits(std::u16string_view units);
+  /// As assignUnits, for the text of a number whose value, when given, is
+  /// what toNumber reads from `units`: it is remembered instead of read again.
+  void assignNumberText(std::u16string_view units, std::optional<double> value) {
+    replaceText().assign(units);
+    hasArray_ = true;
+    if (value) {
+      memo_.valueKnown = true;
+      memo_.value = *value;
+    }
+  }
   /// Rewrites the text in one pass: `rewrite(unit)` returns the unit to
   /// keep in its place, or NO_UNIT to drop it. Returns nothing.
   template <typename Rewrite>
