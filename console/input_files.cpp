@@ -8,27 +8,28 @@
 
 #include "console/messages.h"
 
-bool readsOwnOutput(int fd) {
+OwnOutput ownOutputOf(int fd) {
   struct stat input;
   struct stat output;
   if (fstat(fd, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) {
-    return false;
+    return OwnOutput::NONE;
   }
   if (input.st_dev != output.st_dev || input.st_ino != output.st_ino) {
-    return false;
+    return OwnOutput::NONE;
   }
   if (S_ISFIFO(input.st_mode)) {
     // The pipe standard output writes into: what we read back is our own
     // answers, taken from the reader they were meant for.
-    return true;
+    return OwnOutput::LEFT_TO_READ;
   }
   if (!S_ISREG(input.st_mode)) {
-    return false;  // a terminal or /dev/null gives what is typed, or nothing
+    return OwnOutput::NONE;  // a terminal or /dev/null gives what is typed, or nothing
   }
-  // Reading an empty file, or one already read to its end, is harmless
-  // ("zorvex <f >f" truncates f first).
+  // Reading an empty file, or one already read to its end, reads nothing
+  // of the program's ("zorvex <f >f" truncates f first) until it writes.
   const off_t position = lseek(fd, 0, SEEK_CUR);
-  return position >= 0 && position < output.st_size;
+  return position >= 0 && position < output.st_size ? OwnOutput::LEFT_TO_READ
+                                                    : OwnOutput::READ_TO_END;
 }
 
 std::optional<OpenedFile> InputFiles::next() {

@@ -9,10 +9,20 @@
 
 #include "console/fd_streams.h"
 
-/// Returns true when reading `fd` would read what the program writes:
-/// standard output is the same pipe, or the same regular file with part of
-/// it still unread, so the program would go on reading its own answers.
-bool readsOwnOutput(int fd);
+/// How reading a descriptor stands to what the program writes.
+enum class OwnOutput {
+  NONE,          // another file, a terminal, /dev/null: read as it is
+  LEFT_TO_READ,  // standard output's pipe, or its regular file with part of
+                 // it still unread: the program would read its own answers
+  READ_TO_END,   // standard output's regular file, read to its end: all it
+                 // could give from now on is what the program writes
+};
+
+/// Returns how reading `fd` stands to standard output.
+OwnOutput ownOutputOf(int fd);
+
+/// Returns true when reading `fd` would read what the program writes.
+inline bool readsOwnOutput(int fd) { return ownOutputOf(fd) == OwnOutput::LEFT_TO_READ; }
 
 /// One FILE operand opened: the file to read, or why it cannot be read.
 struct OpenedFile {

@@ -1,6 +1,5 @@
 #include "console/run.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -19,14 +18,6 @@
 #include "console/options.h"
 
 namespace {
-
-/// Returns true when `fd` is the regular file standard output writes into.
-bool isOutputFile(int fd) {
-  struct stat input;
-  struct stat output;
-  return fstat(fd, &input) == 0 && fstat(STDOUT_FILENO, &output) == 0 && S_ISREG(input.st_mode) &&
-         input.st_dev == output.st_dev && input.st_ino == output.st_ino;
-}
 
 /// The expressions of the command line, each value alone on its line.
 int runExpressions(const Options& options, OutputBuffer& out, OutputBuffer& err) {
@@ -118,7 +109,8 @@ int runSession(const Options& options, OutputBuffer& out, OutputBuffer& err) {
   if (origin == LineOrigin::FILES) {
     return runFiles(options, out, err);
   }
-  if (readsOwnOutput(STDIN_FILENO)) {
+  const OwnOutput ownOutput = ownOutputOf(STDIN_FILENO);
+  if (ownOutput == OwnOutput::LEFT_TO_READ) {
     reportFailure(err, inputIsOutputFailure(""));
     return EXIT_FAILED;
   }
@@ -130,7 +122,8 @@ int runSession(const Options& options, OutputBuffer& out, OutputBuffer& err) {
   // The output file as input, read to its end ("zorvex <f >f" on an empty
   // f), has nothing of its own left: all it would give is what the run
   // writes, its banner and answers, read back without end. It ends here.
-  FdInputBuffer input(InputFile{isOutputFile(STDIN_FILENO) ? -1 : STDIN_FILENO, "", false});
+  FdInputBuffer input(
+      InputFile{ownOutput == OwnOutput::READ_TO_END ? -1 : STDIN_FILENO, "", false});
   // Only a person at a terminal edits lines, interrupts them and keeps a
   // history; a pipe or a file gets the plain dialogue, byte for byte, and
   // pays nothing for what it does not use.
