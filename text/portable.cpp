@@ -69,13 +69,10 @@ double acos(double x) {
 // page's pow is that build's (web/CMakeLists.txt).
 extern "C" double zorvex_fused_pow(double x, double y);
 
-namespace {
+// Every step below is one rounding: no multiply-add may be fused.
+#pragma clang fp contract(off)
 
-double fromBits(uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+namespace {
 
 /// Whether `value` is far enough from the limits of the format that the
 /// exact sums and products below can neither overflow nor underflow.
@@ -84,12 +81,38 @@ bool wellScaled(double value) {
   return size >= 0x1p-400 && size <= 0x1p400;
 }
 
+/// A value cut into a high half of 26 bits and the low rest, each of
+/// which multiplies another half exactly.
+struct Halves {
+  double high;
+  double low;
+};
+
+Halves split(double value) {
+  constexpr double SPLITTER = 134217729.0;  // 2^27 + 1
+  const double scaled = SPLITTER * value;
+  const double high = scaled - (scaled - value);
+  return {high, value - high};
+}
+
+/// A sum rounded to nearest and what the rounding left out, exactly.
+struct ExactSum {
+  double sum;
+  double error;
+};
+
+ExactSum exactSum(double a, double b) {
+  const double sum = a + b;
+  const double bPart = sum - a;
+  return {sum, (a - (sum - bPart)) + (b - bPart)};
+}
+
 }  // namespace
 
 /// Returns a * b + c rounded once, to nearest, ties to even. Outside the
 /// well-scaled range (zeros, huge and tiny values, infinities, NaNs) it is
 /// the C library's fma, exact but slow; inside, pure double arithmetic:
-/// a * b is split exactly into uh + ul (the product of 27-bit halves is
+/// a * b is split exactly into uh + ul (the product of the halves is
 /// exact), c + uh exactly into th + tl, tl + ul is rounded to odd (rounded
 /// to nearest, then moved one unit to the neighbour with an odd last bit
 /// if the rounding was inexact and left it even), and th plus that is
@@ -98,33 +121,20 @@ bool wellScaled(double value) {
 /// rounded a * b + c (a known, machine-proved result about rounding to odd
 /// in binary formats of at least five bits).
 extern "C" double zorvex_exact_fma(double a, double b, double c) {
-  // Every step is one rounding: no multiply-add may be fused here.
-#pragma clang fp contract(off)
   if (!wellScaled(a) || !wellScaled(b) || !wellScaled(c)) {
     return std::fma(a, b, c);
   }
-  constexpr double SPLITTER = 134217729.0;  // 2^27 + 1
-  const double sa = SPLITTER * a;
-  const double aHigh = sa - (sa - a);
-  const double aLow = a - aHigh;
-  const double sb = SPLITTER * b;
-  const double bHigh = sb - (sb - b);
-  const double bLow = b - bHigh;
+  const Halves x = split(a);
+  const Halves y = split(b);
   const double uh = a * b;
-  const double ul = ((aHigh * bHigh - uh) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
-  const double th = c + uh;
-  const double thPart = th - c;
-  const double tl = (c - (th - thPart)) + (uh - thPart);
-  double small = tl + ul;
-  const double smallPart = small - tl;
-  const double smallError = (tl - (small - smallPart)) + (ul - smallPart);
-  if (smallError != 0.0 && (portable::bitsOf(small) & 1) == 0) {
-    // Next to `small` in the direction of the error: one unit away from
-    // zero when the error has small's sign, towards zero otherwise.
-    const uint64_t bits = portable::bitsOf(small);
-    small = fromBits((smallError > 0.0) == (small > 0.0) ? bits + 1 : bits - 1);
+  const double ul = ((x.high * y.high - uh) + x.high * y.low + x.low * y.high) + x.low * y.low;
+  const ExactSum t = exactSum(c, uh);
+  const ExactSum small = exactSum(t.error, ul);
+  double odd = small.sum;
+  if (small.error != 0.0 && (portable::bitsOf(odd) & 1) == 0) {
+    odd = std::nextafter(odd, small.error > 0.0 ? HUGE_VAL : -HUGE_VAL);
   }
-  return th + small;
+  return t.sum + odd;
 }
 
 namespace portable {
