@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 
 #include "engine/calculator.h"
@@ -38,19 +39,23 @@ double Calculator::reduceRange(int from, int to) {
   // kind's links and skipping the slots that no longer hold it visits
   // exactly the slots a fresh left-to-right search would find, in the same
   // order, without passing over any slot twice.
+  //
+  // The pass is written without a branch per slot: a slot of any other kind
+  // (an empty one included) is linked into a list of its own that nothing
+  // reads, and the pass steps one slot at a time rather than along the
+  // links, so that each step waits for no load.
   static_assert(MAX_TOKENS <= 128, "slot numbers are kept in int8_t");
+  constexpr int OTHER_KINDS = static_cast<int>(operatorOrder.size());
   int8_t nextOfKind[MAX_TOKENS];
-  int8_t firstOfKind[operatorOrder.size()];
+  int8_t firstOfKind[OTHER_KINDS + 1];
+  std::memset(firstOfKind, -1, sizeof firstOfKind);
   uint32_t kindsInRange = 0;
-  for (int i = std::min(rangeEnd(to), usedEnd()) - 1, start = rangeStart(from); i >= start;
-       i = previousSlot_[i]) {
+  for (int i = std::min(rangeEnd(to), usedEnd()) - 1, start = rangeStart(from); i >= start; --i) {
     const uint32_t bit = operatorBit(tokens[i].kind);
-    if (bit != 0) {
-      const int k = std::countr_zero(bit);
-      nextOfKind[i] = (kindsInRange & bit) != 0 ? firstOfKind[k] : -1;
-      firstOfKind[k] = static_cast<int8_t>(i);
-      kindsInRange |= bit;
-    }
+    const int k = std::countr_zero(bit | (1u << OTHER_KINDS));
+    nextOfKind[i] = firstOfKind[k];
+    firstOfKind[k] = static_cast<int8_t>(i);
+    kindsInRange |= bit;
   }
   for (uint32_t left = kindsInRange; left != 0; left &= left - 1) {
     const int k = std::countr_zero(left);

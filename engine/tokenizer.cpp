@@ -8,9 +8,22 @@
 
 namespace {
 
-bool isLetter(char16_t unit) { return unit >= u'a' && unit <= u'z'; }
+bool isLetter(char16_t unit) { return static_cast<unsigned>(unit) - u'a' < 26; }
 
-bool isNumberCharacter(char16_t unit) { return (unit >= u'0' && unit <= u'9') || unit == u'.'; }
+/// What a unit of a normalised line starts: a run of letters, a run of
+/// digits and points, or a token of its own.
+enum RunKind : uint8_t { NO_RUN, LETTERS, DIGITS };
+
+RunKind runKindOf(char16_t unit) {
+  static constexpr auto kinds = [] {
+    std::array<RunKind, 0x80> table{};
+    for (int c = 'a'; c <= 'z'; ++c) table[c] = LETTERS;
+    for (int c = '0'; c <= '9'; ++c) table[c] = DIGITS;
+    table['.'] = DIGITS;
+    return table;
+  }();
+  return unit < 0x80 ? kinds[unit] : NO_RUN;
+}
 
 /// Runs of at least this many units move out of the line instead of being
 /// copied.
@@ -42,28 +55,25 @@ bool Calculator::tokenize(WideString& line) {
     ++slot;
     Token& token = tokens[slot];
     const char16_t unit = units[i];
-    const bool letter = isLetter(unit);
-    if (!letter && !isNumberCharacter(unit)) {
+    const RunKind run = runKindOf(unit);
+    if (run == NO_RUN) {
       token.kind = unit;
       token.text.clear();
       ++i;
       continue;
     }
-    std::size_t end = i;
+    std::size_t end = i + 1;
     std::optional<double> value;
-    if (letter) {
-      do {
+    if (run == LETTERS) {
+      while (end < units.size() && isLetter(units[end])) {
         ++end;
-      } while (end < units.size() && isLetter(units[end]));
+      }
       token.kind = TOKEN_NAME;
     } else {
       // A number's run is read as it is cut, so that its token knows the
       // value its text reads as without reading it again.
       DecimalReader number;
-      do {
-        number.take(units[end]);
-        ++end;
-      } while (end < units.size() && isNumberCharacter(units[end]));
+      end = i + number.takeRun(units.substr(i));
       value = number.value();
       token.kind = TOKEN_NUMBER;
     }
@@ -82,7 +92,7 @@ bool Calculator::tokenize(WideString& line) {
         continue;
       }
     }
-    if (letter) {
+    if (run == LETTERS) {
       token.text.assignUnits(units.substr(i, end - i));
     } else {
       token.text.assignNumberText(units.substr(i, end - i), value);

@@ -53,6 +53,27 @@ class DecimalReader {
       ended_ = true;
     }
   }
+  /// Takes a whole run of digits and points into a reader that has taken
+  /// nothing, from the run's first unit up to the first unit that is
+  /// neither; returns the run's length. The same as taking its units one by
+  /// one, in one loop per part of the number.
+  std::size_t takeRun(std::u16string_view units) {
+    std::size_t i = takeDigits(units, 0);
+    if (i < units.size() && units[i] == u'.') {
+      const std::size_t firstDecimal = i + 1;
+      i = takeDigits(units, firstDecimal);
+      decimals_ = static_cast<int>(i - firstDecimal);
+      point_ = 1;
+      if (i < units.size() && units[i] == u'.') {
+        ended_ = true;  // the second point ends the number, not the run
+        ++i;
+        while (i < units.size() && (units[i] == u'.' || static_cast<unsigned>(units[i]) - '0' < 10)) {
+          ++i;
+        }
+      }
+    }
+    return i;
+  }
   /// Returns true when a point has been taken.
   bool hasPoint() const { return point_ != 0; }
   /// Returns the value of the digits taken so far, or nothing when it needs
@@ -60,6 +81,22 @@ class DecimalReader {
   std::optional<double> value() const;
 
  private:
+  /// Takes the digits of `units` from `from` on; returns where they end.
+  std::size_t takeDigits(std::u16string_view units, std::size_t from) {
+    uint64_t mantissa = mantissa_;
+    std::size_t i = from;
+    for (const std::size_t size = units.size(); i < size; ++i) {
+      const unsigned digit = static_cast<unsigned>(units[i]) - '0';
+      if (digit >= 10) {
+        break;
+      }
+      mantissa = mantissa * 10 + digit;  // past 19 digits value() gives up anyway
+    }
+    mantissa_ = mantissa;
+    digits_ += static_cast<int>(i - from);
+    return i;
+  }
+
   uint64_t mantissa_ = 0;
   int digits_ = 0;
   int decimals_ = 0;

@@ -208,10 +208,11 @@ void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped) {
     }
     const std::size_t blockEnd = size - i >= 8 ? i + 8 : size;
     for (; i < blockEnd; ++i) {
+      // Written whether kept or not (kept <= i, so nothing unread is
+      // overwritten), so that which units are dropped costs no branch.
       const int replacement = rewrite(data[i]);
-      if (replacement != NO_UNIT) {
-        data[kept++] = static_cast<char16_t>(replacement);
-      }
+      data[kept] = static_cast<char16_t>(replacement);
+      kept += replacement != NO_UNIT;
     }
   }
   keepRewritten(kept);
