@@ -2,6 +2,7 @@
 #define ZORVEX_CONSOLE_CONSOLE_IO_H_
 
 #include <cstring>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -41,9 +42,18 @@ class LineSource {
 /// input stopped.
 class InputBuffer : public std::streambuf {
  public:
-  /// Returns true when the buffered input holds a complete line.
-  bool hasCompleteLine() const {
-    return std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())) != nullptr;
+  /// Returns the next line, its line end included, and moves past it when
+  /// the buffered input holds it whole; nothing otherwise. The view lasts
+  /// until the buffer is next read.
+  std::optional<std::string_view> takeBufferedLine() {
+    const char* lineFeed =
+        static_cast<const char*>(std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())));
+    if (lineFeed == nullptr) {
+      return std::nullopt;
+    }
+    const std::string_view line(gptr(), static_cast<std::size_t>(lineFeed + 1 - gptr()));
+    setg(eback(), gptr() + line.size(), egptr());
+    return line;
   }
   /// Returns true once reading has failed (the end of the input is no
   /// failure).

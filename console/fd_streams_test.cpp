@@ -34,19 +34,19 @@ struct Pipe {
   }
 };
 
-TEST(FdStreamsTest, KnowsWhenAWholeLineIsWaiting) {
+TEST(FdStreamsTest, TakesOnlyWholeLinesFromTheBuffer) {
   Pipe pipe;
-  ASSERT_EQ(::write(pipe.write, "1+1\n2+", 6), 6);
+  ASSERT_EQ(::write(pipe.write, "1+1\r\n2+", 7), 7);
   FdInputBuffer buffer(InputFile{pipe.read, ""});
   std::istream in(&buffer);
-  EXPECT_FALSE(buffer.hasCompleteLine());  // nothing read from the descriptor yet
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line, "1+1");
-  EXPECT_FALSE(buffer.hasCompleteLine());  // only part of the next line is here
+  EXPECT_FALSE(buffer.takeBufferedLine());  // nothing read from the descriptor yet
+  in.peek();
+  EXPECT_EQ(buffer.takeBufferedLine(), "1+1\r\n");
+  EXPECT_FALSE(buffer.takeBufferedLine());  // only part of the next line is here
   ASSERT_EQ(::write(pipe.write, "2\n", 2), 2);
   ::close(pipe.write);
   pipe.write = -1;
+  std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, "2+2");
   EXPECT_FALSE(std::getline(in, line));

@@ -26,7 +26,14 @@ ReadResult StreamLineSource::nextLine(std::string_view prompt, WideString& line)
   }
   for (;;) {
     output_.sputn(prompt.data(), static_cast<std::streamsize>(prompt.size()));
-    if (!input_.hasCompleteLine() && !output_.push()) {
+    if (const std::optional<std::string_view> waiting = input_.takeBufferedLine()) {
+      // A line already read in whole is taken straight from the buffer;
+      // readLine below would give the same units.
+      const std::string_view bytes = withoutLineEnd(*waiting);
+      line.assignBytes(bytes.data(), bytes.size());
+      return ReadResult::LINE;
+    }
+    if (!output_.push()) {
       return ReadResult::END;  // nobody can see our output any more
     }
     const bool gotLine = static_cast<bool>(readLine(in_, line));

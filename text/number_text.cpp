@@ -429,7 +429,7 @@ std::optional<double> readBackOfFixed(double value) {
     const double fraction = product - rounded;           // exact
     if (std::fabs(fraction) + product * 0x1p-53 < 0.4999) {
       const double back = rounded / 1e6;
-      return std::signbit(value) ? -back : back;
+      return std::copysign(back, value);  // back >= +0: -back for a negative value
     }
   }
   if (!(magnitude < LARGE_READ_BACK)) {

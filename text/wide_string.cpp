@@ -30,6 +30,13 @@ void copyBytes(std::string_view text, UnitBuffer& units) {
   }
 }
 
+/// Replaces `units` with the "%f" text of `value`. Kept out of line, so
+/// that setNumber's common way has no text buffer on its stack.
+[[gnu::noinline]] void writeFixedText(double value, UnitBuffer& units) {
+  char buffer[NUMBER_TEXT_CAPACITY];
+  copyBytes(formatFixed(value, buffer), units);
+}
+
 }  // namespace
 
 WideString::WideString() = default;
@@ -277,8 +284,7 @@ void WideString::setNumber(double value) {
     return;
   }
   // Huge and non-finite values: the text is written now and read when asked.
-  char buffer[NUMBER_TEXT_CAPACITY];
-  copyBytes(formatFixed(value, buffer), units);
+  writeFixedText(value, units);
 }
 
 void WideString::writeTo(std::ostream& out) const {
@@ -309,8 +315,7 @@ void WideString::keepRewritten(std::size_t kept) {
 }
 
 void WideString::writePendingText() const {
-  char buffer[NUMBER_TEXT_CAPACITY];
-  copyBytes(formatFixed(memo_.written, buffer), units_);
+  writeFixedText(memo_.written, units_);
   memo_.textPending = false;
 }
 
