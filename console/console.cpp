@@ -66,8 +66,10 @@ int runDialogue(LineSource& lines, std::ostream& out, std::ostream& err, OutputB
       }
       result += CalculatorSession::formatValue(value, result).size();
       *result++ = '\n';
-      out.write(number, result - number);
-      out.flush();
+      // Straight to the buffer, which keeps any failure itself (the loop
+      // stops on it), and marks the end of a piece of output as a flush would.
+      outBuffer.sputn(number, result - number);
+      outBuffer.pubsync();
     } else if (*command == Command::EXIT) {
       break;
     } else if (*command == Command::HELP) {

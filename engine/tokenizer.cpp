@@ -93,9 +93,9 @@ bool Calculator::tokenize(WideString& line) {
       }
     }
     if (run == LETTERS) {
-      token.text.assignUnits(units.substr(i, end - i));
+      token.text.assignRun(units.substr(i), end - i);
     } else {
-      token.text.assignNumberText(units.substr(i, end - i), value);
+      token.text.assignNumberRun(units.substr(i), end - i, value);
     }
     i = end;
   }

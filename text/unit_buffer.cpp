@@ -1,5 +1,6 @@
 #include "text/unit_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -101,6 +102,7 @@ void UnitBuffer::reallocate(std::size_t capacity) {
     release();
     return;
   }
+  capacity = std::max(capacity, BLOCK_UNITS);
   data_ = static_cast<char16_t*>(
       resizeBlock(data_, capacity_ * sizeof(char16_t), capacity * sizeof(char16_t)));
   capacity_ = capacity;

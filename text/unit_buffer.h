@@ -2,6 +2,7 @@
 #define ZORVEX_TEXT_UNIT_BUFFER_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 /// The storage of a string's 16-bit units: a size and a block from
@@ -54,6 +55,20 @@ class UnitBuffer {
     }
     assignAnyUnits(units);
   }
+  /// Replaces the units with the first `size` units of `source`, all of
+  /// which may be read; `source` must not lie in this buffer.
+  void assignPrefix(std::u16string_view source, std::size_t size) {
+    // A short text whose source runs on for a whole block is copied as one
+    // block of fixed size, which takes no loop; the units copied beyond
+    // `size` lie within the room and are not part of the text.
+    if (size <= BLOCK_UNITS && source.size() >= BLOCK_UNITS && capacity_ >= BLOCK_UNITS &&
+        capacity_ <= KEPT_UNITS) {
+      std::memcpy(data_, source.data(), BLOCK_UNITS * sizeof(char16_t));
+      size_ = size;
+      return;
+    }
+    assign(source.substr(0, size));
+  }
   /// Appends a copy of `units` (which must not lie in this buffer).
   void append(std::u16string_view units);
   /// Keeps only the units [from, to), moved to the front.
@@ -66,6 +81,8 @@ class UnitBuffer {
  private:
   /// Texts up to this many units are copied by assign itself.
   static constexpr std::size_t SHORT_UNITS = 16;
+  /// The least room a buffer is given, and the block assignPrefix copies.
+  static constexpr std::size_t BLOCK_UNITS = 8;
 
   /// As assign, for any text.
   void assignAnyUnits(std::u16string_view units);

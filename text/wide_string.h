@@ -104,10 +104,16 @@ class WideString {
 
   /// Replaces the text with a copy of `units`, reusing the buffer.
   void assignUnits(std::u16string_view units);
-  /// As assignUnits, for the text of a number whose value, when given, is
-  /// what toNumber reads from `units`: it is remembered instead of read again.
-  void assignNumberText(std::u16string_view units, std::optional<double> value) {
-    replaceText().assign(units);
+  /// Replaces the text with the first `size` units of `units`, all of
+  /// which may be read (a run and the rest of its line), reusing the buffer.
+  void assignRun(std::u16string_view units, std::size_t size) {
+    replaceText().assignPrefix(units, size);
+    hasArray_ = true;
+  }
+  /// As assignRun, for the run of a number whose value, when given, is what
+  /// toNumber reads from the run: it is remembered instead of read again.
+  void assignNumberRun(std::u16string_view units, std::size_t size, std::optional<double> value) {
+    replaceText().assignPrefix(units, size);
     hasArray_ = true;
     if (value) {
       memo_.valueKnown = true;
