@@ -1,6 +1,9 @@
 #include "engine/function_table.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/error_lines.h"
 #include "text/portable.h"
@@ -36,27 +39,58 @@ constexpr FunctionRow FUNCTIONS[] = {
     {"arctan", arctangent, false, true},
 };
 
-bool isHeadOf(std::u16string_view head, std::string_view name) {
-  if (head.size() != name.size() + 1 || head.back() != u'(') {
-    return false;
+/// Heads are compared as one integer each: up to this many units, a byte
+/// per unit, the first unit in the lowest byte.
+constexpr std::size_t KEYED_UNITS = 8;
+
+/// Returns the key of a head, or 0 for a head no row can have: a longer
+/// one, or one with a unit that is no letter, digit, sign or bracket
+/// (0 or beyond 0x7F). Two heads with the same non-zero key are the same
+/// units, since every unit counted is non-zero and fits its byte.
+constexpr uint64_t headKey(std::u16string_view head) {
+  if (head.size() > KEYED_UNITS) {
+    return 0;
   }
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (head[i] != static_cast<unsigned char>(name[i])) {
-      return false;
+  uint64_t key = 0;
+  for (std::size_t i = 0; i < head.size(); ++i) {
+    const unsigned unit = head[i];
+    if (unit - 1 >= 0x7F) {
+      return 0;
     }
+    key |= uint64_t{unit} << (8 * i);
   }
-  return true;
+  return key;
 }
+
+/// The key of each row's head: its name and "(", which are ASCII.
+constexpr auto HEAD_KEYS = [] {
+  std::array<uint64_t, std::size(FUNCTIONS)> keys{};
+  for (std::size_t row = 0; row < keys.size(); ++row) {
+    const std::string_view name = FUNCTIONS[row].name;
+    if (name.size() + 1 > KEYED_UNITS) {
+      return decltype(keys){};  // fails the assertion below
+    }
+    uint64_t key = uint64_t{'('} << (8 * name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      key |= uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+    }
+    keys[row] = key;
+  }
+  return keys;
+}();
+static_assert(std::find(HEAD_KEYS.begin(), HEAD_KEYS.end(), 0) == HEAD_KEYS.end(),
+              "every head fits a key");
 
 }  // namespace
 
 std::span<const FunctionRow> functionTable() { return FUNCTIONS; }
 
 const FunctionRow* findFunction(std::u16string_view head) {
-  for (const FunctionRow& row : FUNCTIONS) {
-    if (isHeadOf(head, row.name)) {
-      return &row;
+  const uint64_t key = headKey(head);
+  for (std::size_t row = 0; row < HEAD_KEYS.size(); ++row) {
+    if (key == HEAD_KEYS[row]) {
+      return &FUNCTIONS[row];
     }
   }
-  return nullptr;
+  return nullptr;  // a key of 0 matches no row
 }

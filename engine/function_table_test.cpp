@@ -67,6 +67,10 @@ TEST(FunctionTableTest, HeadsMatchWholeNamesWithTheirBracket) {
       {u"sin(", "sin"},   {u"arctan(", "arctan"}, {u"sqrt(", "sqrt"}, {u"sin", ""},
       {u"sinx(", ""},     {u"si(", ""},           {u"(", ""},         {u"", ""},
       {u"s\u0169n(", ""}, {u"sin)", ""},          {u"arcsin((", ""},
+      // Heads are compared as one integer of a byte per unit: a zero unit
+      // and a ninth unit must not vanish from the comparison.
+      {std::u16string_view(u"sin(\0", 5), ""}, {std::u16string_view(u"\0sin(", 5), ""},
+      {u"arcsinab(", ""},
   };
   for (const auto& c : cases) {
     const FunctionRow* row = findFunction(c.head);
