@@ -30,6 +30,28 @@ RunKind runKindOf(char16_t unit) {
 constexpr std::size_t TAKEN_RUN_UNITS = std::size_t{1} << 20;
 static_assert(TAKEN_RUN_UNITS > UnitBuffer::KEPT_UNITS, "a run that moves is a long run too");
 
+/// Returns true when none of four units (16 bits each in `four`) is changed
+/// or dropped by normalizeLine: each is below 0x80, no capital, no blank or
+/// tab, and no brace or square bracket. Each test works on all four at once:
+/// with every unit below 0x80, adding or subtracting a constant below 0x8000
+/// per unit never carries into the next unit, and bit 15 of each sum says
+/// on which side of the constant the unit lies.
+bool keepsFourUnits(uint64_t four) {
+  constexpr uint64_t EACH = 0x0001000100010001ull;
+  constexpr uint64_t TOP = 0x8000 * EACH;
+  if ((four & (0xFF80 * EACH)) != 0) {
+    return false;
+  }
+  // Bit 15 set where a unit is zero (for units below 0x8000).
+  const auto zeroUnits = [](uint64_t units) { return ~(units + 0x7FFF * EACH) & TOP; };
+  const uint64_t capitals = (four + (0x8000 - 'A') * EACH) & ((0x8000 + 'Z') * EACH - four) & TOP;
+  const uint64_t blanks = zeroUnits(four ^ (' ' * EACH)) | zeroUnits(four ^ ('\t' * EACH));
+  // '[' and ']' are '{' and '}' without bit 5.
+  const uint64_t folded = four | (0x20 * EACH);
+  const uint64_t brackets = zeroUnits(folded ^ ('{' * EACH)) | zeroUnits(folded ^ ('}' * EACH));
+  return (capitals | blanks | brackets) == 0;
+}
+
 }  // namespace
 
 bool Calculator::tokenize(WideString& line) {
@@ -132,5 +154,5 @@ void Calculator::normalizeLine(WideString& line) {
         }();
         return normalized[unit];
       },
-      u' ');
+      u' ', keepsFourUnits);
 }

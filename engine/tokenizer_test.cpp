@@ -58,6 +58,26 @@ TEST(TokenizerTest, NormalisesTheLineInPlace) {
   std::ostringstream text;
   line.writeTo(text);
   EXPECT_EQ(text.str(), "var=((1))");
+
+  // Each unit that changes, at each place in a line of twelve, so that it
+  // falls at every place of a block of four and in the tail.
+  const struct {
+    char unit;
+    const char* becomes;
+  } changes[] = {{'A', "a"}, {'Z', "z"}, {' ', ""}, {'\t', ""}, {'{', "("},
+                 {'[', "("}, {'}', ")"}, {']', ")"}, {'\x80', "\x80"}};
+  for (const auto& change : changes) {
+    for (int at = 0; at < 12; ++at) {
+      std::string raw(12, 'x');
+      raw[at] = change.unit;
+      WideString changed = WideString::fromBytes(raw.data(), raw.size());
+      captured.calculator.tokenize(changed);
+      std::ostringstream written;
+      changed.writeTo(written);
+      EXPECT_EQ(written.str(), std::string(at, 'x') + change.becomes + std::string(11 - at, 'x'))
+          << static_cast<int>(change.unit) << " at " << at;
+    }
+  }
 }
 
 TEST(TokenizerTest, ZeroUnitTakesASlotAsAnEmptyToken) {

@@ -126,8 +126,11 @@ class WideString {
   void rewriteUnits(Rewrite rewrite);
   /// As rewriteUnits(rewrite), for a `rewrite` that drops every unit equal
   /// to `dropped`: long runs of that unit are passed over eight at a time.
-  template <typename Rewrite>
-  void rewriteUnits(Rewrite rewrite, char16_t dropped);
+  /// Four units at a time are also given to `keepsFour` (as one integer,
+  /// the first unit in the lowest 16 bits), which returns true only when
+  /// `rewrite` keeps each of them as it is: such blocks move whole.
+  template <typename Rewrite, typename KeepsFour>
+  void rewriteUnits(Rewrite rewrite, char16_t dropped, KeepsFour keepsFour);
   /// The value a `rewriteUnits` callback returns to drop a unit.
   static constexpr int NO_UNIT = -1;
 
@@ -193,8 +196,8 @@ void WideString::rewriteUnits(Rewrite rewrite) {
   keepRewritten(kept);
 }
 
-template <typename Rewrite>
-void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped) {
+template <typename Rewrite, typename KeepsFour>
+void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped, KeepsFour keepsFour) {
   UnitBuffer& units = changeText();
   char16_t* data = units.data();
   const std::size_t size = units.size();
@@ -202,17 +205,25 @@ void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped) {
   std::size_t kept = 0;
   std::size_t i = 0;
   while (i < size) {
-    if (size - i >= 8) {
+    if (size - i >= 4) {
       uint64_t low;
-      uint64_t high;
       std::memcpy(&low, data + i, sizeof low);
-      std::memcpy(&high, data + i + 4, sizeof high);
-      if (low == droppedFour && high == droppedFour) {
-        i += 8;
+      if (size - i >= 8 && low == droppedFour) {
+        uint64_t high;
+        std::memcpy(&high, data + i + 4, sizeof high);
+        if (high == droppedFour) {
+          i += 8;
+          continue;
+        }
+      }
+      if (keepsFour(low)) {
+        std::memcpy(data + kept, &low, sizeof low);  // read before, so kept <= i is safe
+        kept += 4;
+        i += 4;
         continue;
       }
     }
-    const std::size_t blockEnd = size - i >= 8 ? i + 8 : size;
+    const std::size_t blockEnd = size - i >= 4 ? i + 4 : size;
     for (; i < blockEnd; ++i) {
       // Written whether kept or not (kept <= i, so nothing unread is
       // overwritten), so that which units are dropped costs no branch.

@@ -270,7 +270,7 @@ TEST(WideStringTest, ChangedTextIsReadAgain) {
       {"rewrite dropping",
        [](WideString& s) {
          s.rewriteUnits([](char16_t u) -> int { return u == u'0' ? WideString::NO_UNIT : u; },
-                        u'0');
+                        u'0', [](uint64_t) { return false; });
        },
        "1.5"},
   };
