@@ -88,6 +88,9 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// takeOperand leftwards and rightwards.
+  double takeLeftOperand(int pos);
+  double takeRightOperand(int pos);
   /// Empties `slot` and links its neighbours past it, so that later
   /// searches step over it without looking at it.
   void emptySlot(int slot) {

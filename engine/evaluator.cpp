@@ -27,7 +27,12 @@ constexpr uint32_t operatorBit(TokenKind kind) {
   return (kind >= 0 && kind < 128) ? OPERATOR_BITS[static_cast<std::size_t>(kind)] : 0;
 }
 
-bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
+constexpr bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
+
+/// The kinds that open a group come first in operatorOrder.
+constexpr int GROUP_KINDS = 3;
+static_assert(operatorOrder[0] == '(' && operatorOrder[1] == '|' &&
+              operatorOrder[2] == TOKEN_FUNCTION && !isGroupOpener(operatorOrder[GROUP_KINDS]));
 
 }  // namespace
 
@@ -64,7 +69,7 @@ double Calculator::reduceRange(int from, int to) {
       if (tokens[d].kind != kind) {
         continue;  // consumed by an earlier reduction
       }
-      if (isGroupOpener(kind)) {
+      if (k < GROUP_KINDS) {
         const int m = findMatchingClose(kind == '|' ? '|' : ')', d + 1, to);
         const double inside = reduceRange(d + 1, m);
         double value = inside;
@@ -82,7 +87,7 @@ double Calculator::reduceRange(int from, int to) {
       }
     }
   }
-  return takeOperand(rangeStart(from), false);
+  return takeRightOperand(rangeStart(from));
 }
 
 int Calculator::findKind(TokenKind kind, int from, int to) const {
@@ -115,24 +120,29 @@ int Calculator::findMatchingClose(TokenKind closeKind, int from, int to) const {
 }
 
 double Calculator::takeOperand(int pos, bool leftwards) {
-  // Both searches pass over empty slots, so they step along the links,
-  // which skip only empty slots; beyond the line's last slot every slot is
-  // empty too.
-  if (leftwards) {
-    for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
-      const TokenKind kind = tokens[p].kind;
-      if (kind == TOKEN_NUMBER) {
-        emptySlot(p);
-        return tokens[p].text.toNumber();
-      }
-      if (isGroupOpener(kind)) {
-        return 0.0;
-      }
+  return leftwards ? takeLeftOperand(pos) : takeRightOperand(pos);
+}
+
+// Both searches pass over empty slots, so they step along the links, which
+// skip only empty slots; beyond the line's last slot every slot is empty too.
+
+double Calculator::takeLeftOperand(int pos) {
+  for (int p = std::min(pos, usedEnd() - 1); p >= 0; p = previousSlot_[p]) {
+    const TokenKind kind = tokens[p].kind;
+    if (kind == TOKEN_NUMBER) {
+      emptySlot(p);
+      return tokens[p].text.toNumber();
     }
-    return 0.0;
+    if (isGroupOpener(kind)) {
+      return 0.0;
+    }
   }
-  // Rightwards the search runs to the end of the table, whatever range is
-  // being reduced, unless a closing bracket or bar stops it.
+  return 0.0;
+}
+
+double Calculator::takeRightOperand(int pos) {
+  // The search runs to the end of the table, whatever range is being
+  // reduced, unless a closing bracket or bar stops it.
   for (int p = pos, end = usedEnd(); p < end; p = nextSlot_[p]) {
     const TokenKind kind = tokens[p].kind;
     if (kind == TOKEN_NUMBER) {
@@ -151,20 +161,20 @@ double Calculator::applyBinaryOperator(int pos) {
   if (kind == '/' || kind == ':') {
     // The divisor is taken first; the dividend stays in the table when the
     // divisor is unusable.
-    const double divisor = takeOperand(pos + 1, false);
+    const double divisor = takeRightOperand(pos + 1);
     if (divisor == 0.0 || std::isnan(divisor)) {
       writeError(DIVIDE_BY_ZERO);
       return 0.0;
     }
-    return takeOperand(pos - 1, true) / divisor;
+    return takeLeftOperand(pos - 1) / divisor;
   }
   if (kind == '=') {
-    const double value = takeOperand(pos, false);
+    const double value = takeRightOperand(pos);
     setVariable(takeAssignedName(pos), value);
     return value;
   }
-  const double left = takeOperand(pos - 1, true);
-  const double right = takeOperand(pos + 1, false);
+  const double left = takeLeftOperand(pos - 1);
+  const double right = takeRightOperand(pos + 1);
   if (std::isnan(left) && std::isnan(right)) [[unlikely]] {
     // Which of two NaNs an operation passes on (and so the sign printed) is
     // the machine's choice of operand order, which each compiler makes its

@@ -180,17 +180,16 @@ char* formatGeneralOfMicros(double value, char* out) {
     *out++ = '-';
   }
   out = writeDigits(count / 1000000, out);
-  uint64_t decimals = count % 1000000;
+  const uint64_t decimals = count % 1000000;
   if (decimals == 0) {
     return out;
   }
-  int shown = 6;
-  while (decimals % 10 == 0) {
-    decimals /= 10;
-    --shown;
-  }
   *out++ = '.';
-  return writePaddedDigits(decimals, shown, out);
+  out = writePaddedDigits(decimals, 6, out);
+  while (out[-1] == '0') {
+    --out;  // stops at the last non-zero decimal, before the point
+  }
+  return out;
 }
 
 /// "%.15g" of non-zero values from 1e-5 up to 1e15 in magnitude; returns
