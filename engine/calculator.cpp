@@ -62,6 +62,14 @@ void Calculator::linkSlots() {
     for (int slot = 0; slot < MAX_TOKENS; ++slot) links[slot] = static_cast<int16_t>(slot + 1);
     return links;
   }();
+  // Nearly every line fits the first SHORT_LINE slots: those copy as one
+  // block of fixed size, without a call (links beyond the line are unused).
+  constexpr int SHORT_LINE = 32;
+  if (usedSlots_ <= SHORT_LINE) {
+    std::memcpy(previousSlot_, PREVIOUS.data(), SHORT_LINE * sizeof(int16_t));
+    std::memcpy(nextSlot_, NEXT.data(), SHORT_LINE * sizeof(int16_t));
+    return;
+  }
   const std::size_t bytes = static_cast<std::size_t>(usedSlots_) * sizeof(int16_t);
   std::memcpy(previousSlot_, PREVIOUS.data(), bytes);
   std::memcpy(nextSlot_, NEXT.data(), bytes);
