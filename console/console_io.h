@@ -46,8 +46,8 @@ class InputBuffer : public std::streambuf {
   /// the buffered input holds it whole; nothing otherwise. The view lasts
   /// until the buffer is next read.
   std::optional<std::string_view> takeBufferedLine() {
-    const char* lineFeed =
-        static_cast<const char*>(std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())));
+    const char* lineFeed = static_cast<const char*>(
+        std::memchr(gptr(), '\n', static_cast<std::size_t>(egptr() - gptr())));
     if (lineFeed == nullptr) {
       return std::nullopt;
     }

@@ -27,7 +27,9 @@ constexpr uint32_t operatorBit(TokenKind kind) {
   return (kind >= 0 && kind < 128) ? OPERATOR_BITS[static_cast<std::size_t>(kind)] : 0;
 }
 
-constexpr bool isGroupOpener(TokenKind kind) { return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION; }
+constexpr bool isGroupOpener(TokenKind kind) {
+  return kind == '(' || kind == '|' || kind == TOKEN_FUNCTION;
+}
 
 /// The kinds that open a group come first in operatorOrder.
 constexpr int GROUP_KINDS = 3;

@@ -60,17 +60,26 @@ TEST(FunctionTableTest, EveryRowConvertsTheAnglesItShould) {
 
 TEST(FunctionTableTest, HeadsMatchWholeNamesWithTheirBracket) {
   // A head is the whole name and one bracket, unit for unit; "" is no row.
+  // Heads are compared as one integer of a byte per unit: a zero unit and
+  // a ninth unit must not vanish from the comparison.
   const struct {
     std::u16string_view head;
     std::string_view found;
   } cases[] = {
-      {u"sin(", "sin"},   {u"arctan(", "arctan"}, {u"sqrt(", "sqrt"}, {u"sin", ""},
-      {u"sinx(", ""},     {u"si(", ""},           {u"(", ""},         {u"", ""},
-      {u"s\u0169n(", ""}, {u"sin)", ""},          {u"arcsin((", ""},
-      // Heads are compared as one integer of a byte per unit: a zero unit
-      // and a ninth unit must not vanish from the comparison.
-      {std::u16string_view(u"sin(\0", 5), ""}, {std::u16string_view(u"\0sin(", 5), ""},
+      {u"sin(", "sin"},
+      {u"arctan(", "arctan"},
+      {u"sqrt(", "sqrt"},
+      {u"sin", ""},
+      {u"sinx(", ""},
+      {u"si(", ""},
+      {u"(", ""},
+      {u"", ""},
+      {u"s\u0169n(", ""},
+      {u"sin)", ""},
+      {u"arcsin((", ""},
       {u"arcsinab(", ""},
+      {std::u16string_view(u"sin(\0", 5), ""},
+      {std::u16string_view(u"\0sin(", 5), ""},
   };
   for (const auto& c : cases) {
     const FunctionRow* row = findFunction(c.head);

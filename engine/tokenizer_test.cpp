@@ -64,7 +64,7 @@ TEST(TokenizerTest, NormalisesTheLineInPlace) {
   const struct {
     char unit;
     const char* becomes;
-  } changes[] = {{'A', "a"}, {'Z', "z"}, {' ', ""}, {'\t', ""}, {'{', "("},
+  } changes[] = {{'A', "a"}, {'Z', "z"}, {' ', ""},  {'\t', ""},      {'{', "("},
                  {'[', "("}, {'}', ")"}, {']', ")"}, {'\x80', "\x80"}};
   for (const auto& change : changes) {
     for (int at = 0; at < 12; ++at) {

@@ -67,7 +67,8 @@ class DecimalReader {
       if (i < units.size() && units[i] == u'.') {
         ended_ = true;  // the second point ends the number, not the run
         ++i;
-        while (i < units.size() && (units[i] == u'.' || static_cast<unsigned>(units[i]) - '0' < 10)) {
+        while (i < units.size() &&
+               (units[i] == u'.' || static_cast<unsigned>(units[i]) - '0' < 10)) {
           ++i;
         }
       }

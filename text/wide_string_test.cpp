@@ -269,8 +269,8 @@ TEST(WideStringTest, ChangedTextIsReadAgain) {
        "6.500000"},
       {"rewrite dropping",
        [](WideString& s) {
-         s.rewriteUnits([](char16_t u) -> int { return u == u'0' ? WideString::NO_UNIT : u; },
-                        u'0', [](uint64_t) { return false; });
+         s.rewriteUnits([](char16_t u) -> int { return u == u'0' ? WideString::NO_UNIT : u; }, u'0',
+                        [](uint64_t) { return false; });
        },
        "1.5"},
   };
