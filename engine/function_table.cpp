@@ -44,9 +44,9 @@ constexpr FunctionRow FUNCTIONS[] = {
 constexpr std::size_t KEYED_UNITS = 8;
 
 /// Returns the key of a head, or 0 for a head no row can have: a longer
-/// one, or one with a unit that is no letter, digit, sign or bracket
-/// (0 or beyond 0x7F). Two heads with the same non-zero key are the same
-/// units, since every unit counted is non-zero and fits its byte.
+/// one, or one with a unit of 0 or beyond 0x7F, which no name has. Two
+/// heads with the same non-zero key are the same units, since every unit
+/// counted is non-zero and fits its byte.
 constexpr uint64_t headKey(std::u16string_view head) {
   if (head.size() > KEYED_UNITS) {
     return 0;
