@@ -62,19 +62,17 @@ constexpr uint64_t headKey(std::u16string_view head) {
   return key;
 }
 
-/// The key of each row's head: its name and "(", which are ASCII.
+/// The key of each row's head: its name and "(", keyed as a head is.
 constexpr auto HEAD_KEYS = [] {
   std::array<uint64_t, std::size(FUNCTIONS)> keys{};
   for (std::size_t row = 0; row < keys.size(); ++row) {
     const std::string_view name = FUNCTIONS[row].name;
-    if (name.size() + 1 > KEYED_UNITS) {
-      return decltype(keys){};  // fails the assertion below
-    }
-    uint64_t key = uint64_t{'('} << (8 * name.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-      key |= uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
-    }
-    keys[row] = key;
+    char16_t head[KEYED_UNITS + 1] = {};
+    const std::size_t size = std::min(name.size(), KEYED_UNITS);
+    std::copy_n(name.begin(), size, head);
+    head[size] = u'(';
+    // A name too long for a key gives 0, which fails the assertion below.
+    keys[row] = headKey(std::u16string_view(head, size + 1));
   }
   return keys;
 }();
