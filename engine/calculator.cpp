@@ -15,9 +15,9 @@ Calculator::Calculator(std::ostream& out, std::ostream& err) : out_(out), err_(e
 
 Calculator::~Calculator() = default;
 
-double Calculator::evaluateLine(WideString& line) {
+double Calculator::evaluateNormalizedLine(WideString& line) {
   double value = 0.0;
-  if (tokenize(line)) {
+  if (cutIntoTokens(line)) {
     resolveNames();
     value = reduceRange(-1, -1);
   } else {

@@ -33,7 +33,13 @@ class Calculator {
   virtual ~Calculator();
 
   /// Evaluates one line, normalising it in place; returns its value.
-  double evaluateLine(WideString& line);
+  double evaluateLine(WideString& line) {
+    normalizeLine(line);
+    return evaluateNormalizedLine(line);
+  }
+  /// Evaluates a line that normalizeLine (or normalizeBytes) has already
+  /// been through; returns its value.
+  double evaluateNormalizedLine(WideString& line);
 
   /// Empties the table, normalises `line` in place and cuts it into tokens.
   /// A run of a million units or more that is at least as long as the rest
@@ -44,6 +50,9 @@ class Calculator {
   /// Lower-cases `line`, removes its blanks and tabs and turns every
   /// bracket shape into a round bracket, in place.
   static void normalizeLine(WideString& line);
+  /// Fills `line` with `bytes` widened as WideString widens bytes and
+  /// normalised as normalizeLine would leave them, in one pass.
+  static void normalizeBytes(std::string_view bytes, WideString& line);
   /// Folds minus signs into numbers, marks function heads and replaces
   /// variable names by their values (times an adjacent number).
   void resolveNames();
@@ -88,6 +97,8 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// tokenize for a line already normalised.
+  bool cutIntoTokens(WideString& line);
   /// takeOperand leftwards and rightwards.
   double takeLeftOperand(int pos);
   double takeRightOperand(int pos);

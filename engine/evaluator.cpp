@@ -160,23 +160,26 @@ double Calculator::takeRightOperand(int pos) {
 
 double Calculator::applyBinaryOperator(int pos) {
   const TokenKind kind = tokens[pos].kind;
+  // The operands are searched for from the operator's neighbours along the
+  // links: the slots between a slot and its linked neighbours are empty,
+  // and the searches pass over empty slots anyway.
   if (kind == '/' || kind == ':') {
     // The divisor is taken first; the dividend stays in the table when the
     // divisor is unusable.
-    const double divisor = takeRightOperand(pos + 1);
+    const double divisor = takeRightOperand(nextSlot_[pos]);
     if (divisor == 0.0 || std::isnan(divisor)) {
       writeError(DIVIDE_BY_ZERO);
       return 0.0;
     }
-    return takeLeftOperand(pos - 1) / divisor;
+    return takeLeftOperand(previousSlot_[pos]) / divisor;
   }
   if (kind == '=') {
     const double value = takeRightOperand(pos);
     setVariable(takeAssignedName(pos), value);
     return value;
   }
-  const double left = takeLeftOperand(pos - 1);
-  const double right = takeRightOperand(pos + 1);
+  const double left = takeLeftOperand(previousSlot_[pos]);
+  const double right = takeRightOperand(nextSlot_[pos]);
   if (std::isnan(left) && std::isnan(right)) [[unlikely]] {
     // Which of two NaNs an operation passes on (and so the sign printed) is
     // the machine's choice of operand order, which each compiler makes its

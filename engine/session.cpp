@@ -11,8 +11,9 @@ CalculatorSession::CalculatorSession(std::ostream* errorLines)
 }
 
 double CalculatorSession::evaluate(std::string_view line) {
-  line_.assignBytes(line.data(), line.size());
-  const double value = evaluate(line_);
+  // Widened and normalised in one pass over the bytes.
+  Calculator::normalizeBytes(line, line_);
+  const double value = evaluateNormalized(line_);
   if (line_.longerThan(UnitBuffer::KEPT_UNITS)) {
     line_.clear();  // a huge line's memory is not held until the next one
   }
@@ -20,6 +21,11 @@ double CalculatorSession::evaluate(std::string_view line) {
 }
 
 double CalculatorSession::evaluate(WideString& line) {
+  Calculator::normalizeLine(line);
+  return evaluateNormalized(line);
+}
+
+double CalculatorSession::evaluateNormalized(WideString& line) {
   pending_.clear();
   if (!errorStream_.good()) {
     errorStream_.clear();  // after a memory failure the stream is left bad
@@ -29,7 +35,7 @@ double CalculatorSession::evaluate(WideString& line) {
   variables.noteChanges();
   double value;
   try {
-    value = calculator_.evaluateLine(line);
+    value = calculator_.evaluateNormalizedLine(line);
   } catch (...) {
     // A line given up part way takes back what it assigned.
     variables.undoChanges();

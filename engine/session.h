@@ -86,6 +86,8 @@ class CalculatorSession {
     std::string& text_;
   };
 
+  /// evaluate for a line already normalised.
+  double evaluateNormalized(WideString& line);
   /// Fills `key` with `name` in lower case; false when it is not a name.
   static bool lowerName(std::string_view name, WideString& key);
 

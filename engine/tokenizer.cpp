@@ -30,38 +30,66 @@ RunKind runKindOf(char16_t unit) {
 constexpr std::size_t TAKEN_RUN_UNITS = std::size_t{1} << 20;
 static_assert(TAKEN_RUN_UNITS > UnitBuffer::KEPT_UNITS, "a run that moves is a long run too");
 
-/// Returns true when none of four units (16 bits each in `four`) is changed
-/// or dropped by normalizeLine: each is below 0x80, no capital, no blank or
-/// tab, and no brace or square bracket. Each test works on all four at once:
-/// with every unit below 0x80, adding or subtracting a constant below 0x8000
-/// per unit never carries into the next unit, and bit 15 of each sum says
-/// on which side of the constant the unit lies.
-bool keepsFourUnits(uint64_t four) {
-  constexpr uint64_t EACH = 0x0001000100010001ull;
-  constexpr uint64_t TOP = 0x8000 * EACH;
-  if ((four & (0xFF80 * EACH)) != 0) {
+/// Returns true when none of the lanes of `lanes` (64 / LANE_BITS units or
+/// bytes, LANE_BITS each) is changed or dropped by normalizeLine: each is
+/// below 0x80, no capital, no blank or tab, and no brace or square bracket.
+/// Each test works on all lanes at once: with every lane below 0x80, adding
+/// or subtracting a constant below the lane's top bit never carries into
+/// the next lane, and the top bit of each sum says on which side of the
+/// constant the lane lies.
+template <int LANE_BITS>
+bool keepsAllLanes(uint64_t lanes) {
+  constexpr uint64_t EACH = ~uint64_t{0} / ((uint64_t{1} << LANE_BITS) - 1);
+  constexpr uint64_t TOP_BIT = uint64_t{1} << (LANE_BITS - 1);
+  constexpr uint64_t TOP = TOP_BIT * EACH;
+  if ((lanes & (~uint64_t{0x7F} & ((TOP_BIT << 1) - 1)) * EACH) != 0) {
     return false;
   }
-  // Bit 15 set where a unit is zero (for units below 0x8000).
-  const auto zeroUnits = [](uint64_t units) { return ~(units + 0x7FFF * EACH) & TOP; };
-  const uint64_t capitals = (four + (0x8000 - 'A') * EACH) & ((0x8000 + 'Z') * EACH - four) & TOP;
-  const uint64_t blanks = zeroUnits(four ^ (' ' * EACH)) | zeroUnits(four ^ ('\t' * EACH));
+  // The top bit set where a lane is zero (for lanes below TOP_BIT).
+  const auto zeroLanes = [](uint64_t values) { return ~(values + (TOP_BIT - 1) * EACH) & TOP; };
+  const uint64_t capitals =
+      (lanes + (TOP_BIT - 'A') * EACH) & ((TOP_BIT + 'Z') * EACH - lanes) & TOP;
+  const uint64_t blanks = zeroLanes(lanes ^ (' ' * EACH)) | zeroLanes(lanes ^ ('\t' * EACH));
   // '[' and ']' are '{' and '}' without bit 5.
-  const uint64_t folded = four | (0x20 * EACH);
-  const uint64_t brackets = zeroUnits(folded ^ ('{' * EACH)) | zeroUnits(folded ^ ('}' * EACH));
+  const uint64_t folded = lanes | (0x20 * EACH);
+  const uint64_t brackets = zeroLanes(folded ^ ('{' * EACH)) | zeroLanes(folded ^ ('}' * EACH));
   return (capitals | blanks | brackets) == 0;
+}
+
+/// What normalizeLine makes of one unit: the unit to keep, or NO_UNIT.
+int normalizedUnit(char16_t unit) {
+  if (unit >= 0x80) {
+    return unit;
+  }
+  static constexpr auto normalized = [] {
+    std::array<int16_t, 0x80> table{};
+    for (int c = 0; c < 0x80; ++c) {
+      table[c] = static_cast<int16_t>(c);
+    }
+    for (int c = 'A'; c <= 'Z'; ++c) {
+      table[c] = static_cast<int16_t>(c + 0x20);
+    }
+    table[' '] = table['\t'] = WideString::NO_UNIT;
+    table['{'] = table['['] = '(';
+    table['}'] = table[']'] = ')';
+    return table;
+  }();
+  return normalized[unit];
 }
 
 }  // namespace
 
 bool Calculator::tokenize(WideString& line) {
+  normalizeLine(line);
+  return cutIntoTokens(line);
+}
+
+bool Calculator::cutIntoTokens(WideString& line) {
   // Slots the line fills are rewritten below; of the rest, only those the
   // previous line used can hold anything.
   const int previouslyUsed = usedSlots_;
   tokenCount = MAX_TOKENS;
   longRuns_ = false;
-
-  normalizeLine(line);
 
   // Letters and number characters form runs; every other unit is a token
   // of its own whose kind is the unit.
@@ -134,25 +162,9 @@ void Calculator::normalizeLine(WideString& line) {
   // Letters to lower case, blanks and tabs out, every bracket shape to
   // round brackets: all in one pass over the line, with the same result as
   // folding, removing and replacing one unit at a time.
-  line.rewriteUnits(
-      [](char16_t unit) -> int {
-        if (unit >= 0x80) {
-          return unit;
-        }
-        static constexpr auto normalized = [] {
-          std::array<int16_t, 0x80> table{};
-          for (int c = 0; c < 0x80; ++c) {
-            table[c] = static_cast<int16_t>(c);
-          }
-          for (int c = 'A'; c <= 'Z'; ++c) {
-            table[c] = static_cast<int16_t>(c + 0x20);
-          }
-          table[' '] = table['\t'] = WideString::NO_UNIT;
-          table['{'] = table['['] = '(';
-          table['}'] = table[']'] = ')';
-          return table;
-        }();
-        return normalized[unit];
-      },
-      u' ', keepsFourUnits);
+  line.rewriteUnits(normalizedUnit, u' ', keepsAllLanes<16>);
+}
+
+void Calculator::normalizeBytes(std::string_view bytes, WideString& line) {
+  line.assignRewrittenBytes(bytes.data(), bytes.size(), normalizedUnit, ' ', keepsAllLanes<8>);
 }

@@ -59,24 +59,38 @@ TEST(TokenizerTest, NormalisesTheLineInPlace) {
   line.writeTo(text);
   EXPECT_EQ(text.str(), "var=((1))");
 
-  // Each unit that changes, at each place in a line of twelve, so that it
-  // falls at every place of a block of four and in the tail.
+  // Each unit that changes, at each place in a line of twenty, so that it
+  // falls at every place of a block of four or eight and in the tails;
+  // normalised in place and straight from the bytes.
   const struct {
     char unit;
     const char* becomes;
-  } changes[] = {{'A', "a"}, {'Z', "z"}, {' ', ""},  {'\t', ""},      {'{', "("},
-                 {'[', "("}, {'}', ")"}, {']', ")"}, {'\x80', "\x80"}};
+  } changes[] = {{'A', "a"}, {'Z', "z"}, {' ', ""},  {'\t', ""},       {'{', "("},
+                 {'[', "("}, {'}', ")"}, {']', ")"}, {'\x80', "\x80"}, {'\xFF', "\xFF"}};
+  constexpr int LENGTH = 20;
   for (const auto& change : changes) {
-    for (int at = 0; at < 12; ++at) {
-      std::string raw(12, 'x');
+    for (int at = 0; at < LENGTH; ++at) {
+      std::string raw(LENGTH, 'x');
       raw[at] = change.unit;
+      const std::string expected =
+          std::string(at, 'x') + change.becomes + std::string(LENGTH - 1 - at, 'x');
+      const WideString wanted = WideString::fromBytes(expected.data(), expected.size());
       WideString changed = WideString::fromBytes(raw.data(), raw.size());
       captured.calculator.tokenize(changed);
-      std::ostringstream written;
-      changed.writeTo(written);
-      EXPECT_EQ(written.str(), std::string(at, 'x') + change.becomes + std::string(11 - at, 'x'))
-          << static_cast<int>(change.unit) << " at " << at;
+      EXPECT_TRUE(changed.equals(wanted)) << static_cast<int>(change.unit) << " at " << at;
+      WideString fromBytes("stale");
+      Calculator::normalizeBytes(raw, fromBytes);
+      EXPECT_TRUE(fromBytes.equals(wanted)) << static_cast<int>(change.unit) << " at " << at;
     }
+  }
+  // Runs of blanks of every length around a block of eight, from the bytes.
+  for (int blanks = 0; blanks <= 17; ++blanks) {
+    const std::string raw = std::string(blanks, ' ') + "Ab" + std::string(blanks, '\t');
+    WideString line;
+    Calculator::normalizeBytes(raw, line);
+    EXPECT_TRUE(line.equals(WideString("ab"))) << blanks;
+    Calculator::normalizeBytes(std::string(blanks, ' '), line);
+    EXPECT_EQ(line.length(), 0) << blanks;
   }
 }
 

@@ -10,15 +10,10 @@
 
 namespace {
 
-/// Widens one byte as a signed character, as every byte entering the type is.
-char16_t widen(char byte) {
-  return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(byte)));
-}
-
 /// Writes `size` bytes widened to units at `units`.
 void widenInto(const char* bytes, std::size_t size, char16_t* units) {
   for (std::size_t i = 0; i < size; ++i) {
-    units[i] = widen(bytes[i]);
+    units[i] = WideString::widenByte(bytes[i]);
   }
 }
 
@@ -45,7 +40,7 @@ WideString::WideString(const char* bytes) { assignBytes(bytes, std::strlen(bytes
 
 WideString::WideString(double value) { setNumber(value); }
 
-WideString::WideString(char character) { appendUnit(widen(character)); }
+WideString::WideString(char character) { appendUnit(widenByte(character)); }
 
 WideString::WideString(char16_t unit) { appendUnit(unit); }
 

@@ -38,6 +38,11 @@ class WideString {
   WideString& operator=(WideString&& other) noexcept;
   virtual ~WideString();
 
+  /// Returns the unit a byte becomes: the byte sign-extended.
+  static char16_t widenByte(char byte) {
+    return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(byte)));
+  }
+
   /// Builds a string from `size` bytes, each sign-extended; zero bytes are kept.
   static WideString fromBytes(const char* bytes, std::size_t size);
 
@@ -131,6 +136,15 @@ class WideString {
   /// `rewrite` keeps each of them as it is: such blocks move whole.
   template <typename Rewrite, typename KeepsFour>
   void rewriteUnits(Rewrite rewrite, char16_t dropped, KeepsFour keepsFour);
+  /// Replaces the text with `size` bytes, each widened as assignBytes
+  /// widens it and rewritten as rewriteUnits(rewrite, dropped, ...) would
+  /// rewrite it, in one pass. Eight bytes at a time are given to `keepsEight`
+  /// (as one integer, read from memory as it lies), which returns true only
+  /// when every byte is below 0x80 and `rewrite` keeps it as it is: such
+  /// blocks are widened whole.
+  template <typename Rewrite, typename KeepsEight>
+  void assignRewrittenBytes(const char* bytes, std::size_t size, Rewrite rewrite, char dropped,
+                            KeepsEight keepsEight);
   /// The value a `rewriteUnits` callback returns to drop a unit.
   static constexpr int NO_UNIT = -1;
 
@@ -231,6 +245,48 @@ void WideString::rewriteUnits(Rewrite rewrite, char16_t dropped, KeepsFour keeps
       data[kept] = static_cast<char16_t>(replacement);
       kept += replacement != NO_UNIT;
     }
+  }
+  keepRewritten(kept);
+}
+
+template <typename Rewrite, typename KeepsEight>
+void WideString::assignRewrittenBytes(const char* bytes, std::size_t size, Rewrite rewrite,
+                                      char dropped, KeepsEight keepsEight) {
+  char16_t* data = replaceText().replace(size);
+  hasArray_ = true;
+  const uint64_t droppedEight =
+      uint64_t{static_cast<unsigned char>(dropped)} * 0x0101010101010101ull;
+  std::size_t kept = 0;
+  std::size_t i = 0;
+  for (; size - i >= 8; i += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, bytes + i, sizeof eight);
+    if (eight == droppedEight) {
+      continue;
+    }
+    if (keepsEight(eight)) {
+      // Below 0x80 a byte widens to its own value, signed or not: the
+      // eight are widened as one vector.
+      using Bytes = uint8_t [[gnu::vector_size(8)]];
+      using Units = uint16_t [[gnu::vector_size(16)]];
+      Bytes block;
+      std::memcpy(&block, &eight, sizeof block);
+      const Units units = __builtin_convertvector(block, Units);
+      std::memcpy(data + kept, &units, sizeof units);
+      kept += 8;
+      continue;
+    }
+    for (std::size_t j = 0; j < 8; ++j) {
+      // As in rewriteUnits: written whether kept or not (kept <= i + j).
+      const int replacement = rewrite(widenByte(bytes[i + j]));
+      data[kept] = static_cast<char16_t>(replacement);
+      kept += replacement != NO_UNIT;
+    }
+  }
+  for (; i < size; ++i) {
+    const int replacement = rewrite(widenByte(bytes[i]));
+    data[kept] = static_cast<char16_t>(replacement);
+    kept += replacement != NO_UNIT;
   }
   keepRewritten(kept);
 }
