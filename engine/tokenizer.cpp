@@ -56,12 +56,16 @@ bool keepsAllLanes(uint64_t lanes) {
   return (capitals | blanks | brackets) == 0;
 }
 
-/// What normalizeLine makes of one unit: the unit to keep, or NO_UNIT.
-int normalizedUnit(char16_t unit) {
-  if (unit >= 0x80) {
-    return unit;
+/// What normalizeLine makes of one unit: the unit to keep, or NO_UNIT. A
+/// type of its own, so that the rewrites it is given to inline it.
+struct NormalizedUnit {
+  int operator()(char16_t unit) const {
+    if (unit >= 0x80) {
+      return unit;
+    }
+    return TABLE[unit];
   }
-  static constexpr auto normalized = [] {
+  static constexpr auto TABLE = [] {
     std::array<int16_t, 0x80> table{};
     for (int c = 0; c < 0x80; ++c) {
       table[c] = static_cast<int16_t>(c);
@@ -74,8 +78,7 @@ int normalizedUnit(char16_t unit) {
     table['}'] = table[']'] = ')';
     return table;
   }();
-  return normalized[unit];
-}
+};
 
 }  // namespace
 
@@ -162,9 +165,10 @@ void Calculator::normalizeLine(WideString& line) {
   // Letters to lower case, blanks and tabs out, every bracket shape to
   // round brackets: all in one pass over the line, with the same result as
   // folding, removing and replacing one unit at a time.
-  line.rewriteUnits(normalizedUnit, u' ', keepsAllLanes<16>);
+  line.rewriteUnits(NormalizedUnit{}, u' ', [](uint64_t four) { return keepsAllLanes<16>(four); });
 }
 
 void Calculator::normalizeBytes(std::string_view bytes, WideString& line) {
-  line.assignRewrittenBytes(bytes.data(), bytes.size(), normalizedUnit, ' ', keepsAllLanes<8>);
+  line.assignRewrittenBytes(bytes.data(), bytes.size(), NormalizedUnit{}, ' ',
+                            [](uint64_t eight) { return keepsAllLanes<8>(eight); });
 }
