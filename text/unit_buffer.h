@@ -61,9 +61,12 @@ class UnitBuffer {
     // A short text whose source runs on for a whole block is copied as one
     // block of fixed size, which takes no loop; the units copied beyond
     // `size` lie within the room and are not part of the text.
-    if (size <= BLOCK_UNITS && source.size() >= BLOCK_UNITS && capacity_ >= BLOCK_UNITS &&
-        capacity_ <= KEPT_UNITS) {
-      std::memcpy(data_, source.data(), BLOCK_UNITS * sizeof(char16_t));
+    if (size <= BLOCK_UNITS && capacity_ >= BLOCK_UNITS && capacity_ <= KEPT_UNITS) {
+      if (source.size() >= BLOCK_UNITS) {
+        std::memcpy(data_, source.data(), BLOCK_UNITS * sizeof(char16_t));
+      } else {
+        copyFewUnits(source.data(), size);  // a run at the line's end
+      }
       size_ = size;
       return;
     }
@@ -84,6 +87,19 @@ class UnitBuffer {
   /// The least room a buffer is given, and the block assignPrefix copies.
   static constexpr std::size_t BLOCK_UNITS = 8;
 
+  /// Copies `size` units (fewer than BLOCK_UNITS) of `source` to the
+  /// front: two copies of fixed size that overlap, without a loop.
+  void copyFewUnits(const char16_t* source, std::size_t size) {
+    if (size >= 4) {
+      std::memcpy(data_, source, 4 * sizeof(char16_t));
+      std::memcpy(data_ + size - 4, source + size - 4, 4 * sizeof(char16_t));
+    } else if (size >= 2) {
+      std::memcpy(data_, source, 2 * sizeof(char16_t));
+      std::memcpy(data_ + size - 2, source + size - 2, 2 * sizeof(char16_t));
+    } else if (size == 1) {
+      data_[0] = source[0];
+    }
+  }
   /// As assign, for any text.
   void assignAnyUnits(std::u16string_view units);
   /// Gives the block back and makes the buffer empty.
