@@ -267,8 +267,8 @@ void WideString::assignRewrittenBytes(const char* bytes, std::size_t size, Rewri
     if (keepsEight(eight)) {
       // Below 0x80 a byte widens to its own value, signed or not: the
       // eight are widened as one vector.
-      using Bytes = uint8_t [[gnu::vector_size(8)]];
-      using Units = uint16_t [[gnu::vector_size(16)]];
+      typedef uint8_t Bytes __attribute__((vector_size(8)));
+      typedef uint16_t Units __attribute__((vector_size(16)));
       Bytes block;
       std::memcpy(&block, &eight, sizeof block);
       const Units units = __builtin_convertvector(block, Units);
