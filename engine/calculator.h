@@ -97,6 +97,8 @@ class Calculator {
   int rangeStart(int from) const { return from == -1 ? 0 : from; }
   int rangeEnd(int to) const { return to == -1 ? usedSlots_ : to; }
   void writeNumber(int slot, double value);
+  /// Folds the minus sign in `slot` into the number after it.
+  void foldMinusSign(int slot);
   /// tokenize for a line already normalised.
   bool cutIntoTokens(WideString& line);
   /// takeOperand leftwards and rightwards.
@@ -145,6 +147,8 @@ class Calculator {
   /// True when the current line has a run too long to keep its memory for
   /// the next line.
   bool longRuns_ = false;
+  /// True when the current line has a name (a variable or a function head).
+  bool hasNames_ = false;
 };
 
 #endif  // ZORVEX_ENGINE_CALCULATOR_H_

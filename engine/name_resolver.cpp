@@ -7,14 +7,23 @@ void Calculator::resolveNames() {
   // (MAX_TOKENS - 2, MAX_TOKENS - 1), so a name in the last slot stays a name.
   // Pairs beyond the line's last token hold nothing to rewrite.
   const int lastPair = std::min(usedEnd(), tokenCount - 1);
+  if (!hasNames_) {
+    // Without names only the minus signs change, and only pairs that start
+    // with one need a look.
+    for (int i = 0; i < lastPair; ++i) {
+      if (tokens[i].kind == '-' && tokens[i + 1].kind == TOKEN_NUMBER) {
+        foldMinusSign(i);
+      }
+    }
+    return;
+  }
   for (int i = 0; i < lastPair; ++i) {
     Token& current = tokens[i];
     Token& next = tokens[i + 1];
 
     // A minus directly in front of a number belongs to the number.
     if (current.kind == '-' && next.kind == TOKEN_NUMBER) {
-      next.text.setNumber(-next.text.toNumber());
-      current.kind = '+';
+      foldMinusSign(i);
     }
 
     // A name directly followed by a bracket is a function head.
@@ -42,4 +51,9 @@ void Calculator::resolveNames() {
       current.kind = TOKEN_NUMBER;
     }
   }
+}
+
+void Calculator::foldMinusSign(int slot) {
+  tokens[slot + 1].text.setNumber(-tokens[slot + 1].text.toNumber());
+  tokens[slot].kind = '+';
 }

@@ -93,6 +93,7 @@ bool Calculator::cutIntoTokens(WideString& line) {
   const int previouslyUsed = usedSlots_;
   tokenCount = MAX_TOKENS;
   longRuns_ = false;
+  hasNames_ = false;
 
   // Letters and number characters form runs; every other unit is a token
   // of its own whose kind is the unit.
@@ -122,6 +123,7 @@ bool Calculator::cutIntoTokens(WideString& line) {
         ++end;
       }
       token.kind = TOKEN_NAME;
+      hasNames_ = true;
     } else {
       // A number's run is read as it is cut, so that its token knows the
       // value its text reads as without reading it again.
