@@ -54,7 +54,8 @@ class Calculator {
   /// normalised as normalizeLine would leave them, in one pass.
   static void normalizeBytes(std::string_view bytes, WideString& line);
   /// Folds minus signs into numbers, marks function heads and replaces
-  /// variable names by their values (times an adjacent number).
+  /// variable names by their values (times an adjacent number), in the
+  /// line tokenize cut last (which notes whether it has names).
   void resolveNames();
   /// Reduces the slots [from, to) (-1: the table's start or end) operator
   /// kind by operator kind; returns the first number left at or after from.
