@@ -257,6 +257,13 @@ void WideString::assignRewrittenBytes(const char* bytes, std::size_t size, Rewri
   const uint64_t droppedEight =
       uint64_t{static_cast<unsigned char>(dropped)} * 0x0101010101010101ull;
   std::size_t kept = 0;
+  const auto takeByte = [&](char byte) {
+    // As in rewriteUnits: written whether kept or not (kept <= the bytes
+    // taken before this one).
+    const int replacement = rewrite(widenByte(byte));
+    data[kept] = static_cast<char16_t>(replacement);
+    kept += replacement != NO_UNIT;
+  };
   std::size_t i = 0;
   for (; size - i >= 8; i += 8) {
     uint64_t eight;
@@ -277,16 +284,11 @@ void WideString::assignRewrittenBytes(const char* bytes, std::size_t size, Rewri
       continue;
     }
     for (std::size_t j = 0; j < 8; ++j) {
-      // As in rewriteUnits: written whether kept or not (kept <= i + j).
-      const int replacement = rewrite(widenByte(bytes[i + j]));
-      data[kept] = static_cast<char16_t>(replacement);
-      kept += replacement != NO_UNIT;
+      takeByte(bytes[i + j]);
     }
   }
   for (; i < size; ++i) {
-    const int replacement = rewrite(widenByte(bytes[i]));
-    data[kept] = static_cast<char16_t>(replacement);
-    kept += replacement != NO_UNIT;
+    takeByte(bytes[i]);
   }
   keepRewritten(kept);
 }
